@@ -1,0 +1,18 @@
+#pragma once
+
+#include <string_view>
+
+namespace qor {
+
+// What the reader commands need of the window. Texts are UTF-8.
+class ReaderView {
+public:
+    virtual ~ReaderView() = default;
+
+    virtual void SetOpenComEnabled(bool enabled) = 0;   // cmdOpenCom
+    virtual void SetCloseComEnabled(bool enabled) = 0;  // cmdCloseCom
+    virtual void SetCardSn(std::string_view text) = 0;  // edCardSn
+    virtual void AppendLog(std::string_view line) = 0;  // one line at the end of edMsg
+};
+
+}  // namespace qor
