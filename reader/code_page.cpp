@@ -1,0 +1,110 @@
+#include "code_page.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <iconv.h>
+
+namespace qor {
+namespace {
+
+constexpr std::string_view kReplacement = "\xEF\xBF\xBD";  // U+FFFD in UTF-8
+const iconv_t kInvalid = reinterpret_cast<iconv_t>(-1);
+
+iconv_t Handle(void* h) { return static_cast<iconv_t>(h); }
+
+// Length of the UTF-8 sequence a lead byte starts; 1 for a stray byte, so a
+// bad input always makes progress.
+std::size_t Utf8Length(unsigned char lead) {
+    if (lead >= 0xF0 && lead <= 0xF4) return 4;
+    if (lead >= 0xE0) return lead <= 0xEF ? 3 : 1;
+    if (lead >= 0xC2) return 2;
+    return 1;
+}
+
+enum class Stop { Done, BadSequence, Truncated };
+
+// One iconv pass until the input is used up or cannot go on; the output
+// grows as needed.
+Stop Convert(iconv_t cd, const char*& in, std::size_t& inLeft, std::string& out) {
+    for (;;) {
+        const std::size_t used = out.size();
+        out.resize(used + inLeft * 4 + 16);
+        char* outPtr = out.data() + used;
+        std::size_t outLeft = out.size() - used;
+        char* inPtr = const_cast<char*>(in);  // iconv's signature, not a write
+        const std::size_t result = iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft);
+        const int error = errno;
+        in = inPtr;
+        out.resize(out.size() - outLeft);
+        if (result != static_cast<std::size_t>(-1)) {
+            iconv(cd, nullptr, nullptr, nullptr, nullptr);
+            return Stop::Done;
+        }
+        if (error == E2BIG) continue;
+        iconv(cd, nullptr, nullptr, nullptr, nullptr);
+        return error == EINVAL ? Stop::Truncated : Stop::BadSequence;
+    }
+}
+
+}  // namespace
+
+CodePage::CodePage(const std::string& name) {
+    iconv_t to = iconv_open(name.c_str(), "UTF-8");
+    iconv_t from = iconv_open("UTF-8", name.c_str());
+    if (to == kInvalid || from == kInvalid) {
+        if (to != kInvalid) iconv_close(to);
+        if (from != kInvalid) iconv_close(from);
+        to = iconv_open("ASCII", "UTF-8");
+        from = iconv_open("UTF-8", "ASCII");
+    }
+    toCodePage_ = to;
+    fromCodePage_ = from;
+}
+
+CodePage::~CodePage() {
+    iconv_close(Handle(toCodePage_));
+    iconv_close(Handle(fromCodePage_));
+}
+
+std::string CodePage::Encode(std::string_view utf8) const {
+    std::string text(utf8);
+    for (char& c : text)
+        if (c == '\0') c = '?';
+    const char* in = text.data();
+    std::size_t inLeft = text.size();
+    std::string out;
+    while (Convert(Handle(toCodePage_), in, inLeft, out) != Stop::Done) {
+        out += '?';
+        const std::size_t skip = std::min(Utf8Length(static_cast<unsigned char>(*in)), inLeft);
+        in += skip;
+        inLeft -= skip;
+    }
+    return out;
+}
+
+std::string CodePage::Decode(const unsigned char* bytes, std::size_t size) const {
+    const char* in = reinterpret_cast<const char*>(bytes);
+    std::size_t inLeft = size;
+    std::string out;
+    for (;;) {
+        const Stop stop = Convert(Handle(fromCodePage_), in, inLeft, out);
+        if (stop == Stop::Done) return out;
+        out += kReplacement;
+        if (stop == Stop::Truncated) return out;
+        ++in;
+        --inLeft;
+    }
+}
+
+std::string CardNumberText(const CodePage& codePage, const std::array<unsigned char, 11>& buffer) {
+    const std::string decoded = codePage.Decode(buffer.data(), buffer.size());
+    constexpr int kShownCharacters = 10;
+    std::size_t end = 0;
+    for (int shown = 0; shown < kShownCharacters && end < decoded.size(); ++shown) {
+        if (decoded[end] == '\0') break;
+        end += Utf8Length(static_cast<unsigned char>(decoded[end]));
+    }
+    return decoded.substr(0, std::min(end, decoded.size()));
+}
+
+}  // namespace qor

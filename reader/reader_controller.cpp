@@ -1,0 +1,71 @@
+#include "reader_controller.h"
+
+#include <string>
+
+#include "numeric_text.h"
+
+namespace qor {
+namespace {
+
+std::string_view TrimSpaces(std::string_view text) {
+    while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
+    while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+    return text;
+}
+
+}  // namespace
+
+ReaderController::ReaderController(ReaderLibrary& library, ReaderView& view,
+                                   const SystemLocale& locale)
+    : library_(library), view_(view), codePage_(locale.codePage),
+      decimalSeparator_(locale.decimalSeparator) {}
+
+void ReaderController::OpenPort(std::string_view portText, std::string_view baudText) noexcept {
+    const std::int32_t baud = BaudFromText(baudText, decimalSeparator_);
+    const std::string port = codePage_.Encode(TrimSpaces(portText));
+    state_.ComStatus = library_.CROpenCom(port.c_str(), baud);
+    ReportBindFailure();
+    if (state_.ComStatus > 0) {
+        view_.SetOpenComEnabled(false);
+        view_.SetCloseComEnabled(true);
+        view_.AppendLog("打开串口成功");
+    } else {
+        view_.AppendLog("打开串口失败");
+    }
+    view_.AppendLog("");
+}
+
+void ReaderController::ClosePort() noexcept {
+    state_.ComStatus = library_.CRCloseCom();
+    ReportBindFailure();
+    // Back to the closed state even when the close failed, so the operator
+    // can always try to open again.
+    view_.SetOpenComEnabled(true);
+    view_.SetCloseComEnabled(false);
+    view_.AppendLog(state_.ComStatus >= 0 ? "关闭串口成功" : "关闭串口失败");
+    view_.AppendLog("");
+}
+
+void ReaderController::ReadCardNumber(std::int32_t cardType, std::int32_t codeType) noexcept {
+    // A library that writes fewer bytes than last time must not leave the
+    // tail of an earlier card behind.
+    state_.CardSnBuf.fill(0);
+    const std::int32_t result =
+        library_.CRReadCardSN(state_.ReadCardAux, state_.CardSnBuf.data(), cardType, codeType);
+    ReportBindFailure();
+    if (result != 0) return;
+    const std::string number = CardNumberText(codePage_, state_.CardSnBuf);
+    view_.SetCardSn(number);
+    view_.AppendLog("读取卡号：" + number);
+}
+
+void ReaderController::ShutdownPort() noexcept {
+    state_.ComStatus = library_.CRCloseCom();
+}
+
+void ReaderController::ReportBindFailure() {
+    const std::string reason = library_.BindFailure();
+    if (!reason.empty()) view_.AppendLog("无法加载读卡器库：" + reason);
+}
+
+}  // namespace qor

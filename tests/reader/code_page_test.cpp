@@ -1,0 +1,99 @@
+#include "code_page.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "system_locale.h"
+
+namespace {
+
+std::array<unsigned char, 11> Buffer(const std::string& bytes) {
+    std::array<unsigned char, 11> buffer{};
+    std::memcpy(buffer.data(), bytes.data(), std::min(bytes.size(), buffer.size()));
+    return buffer;
+}
+
+const std::string kFffd = "\xEF\xBF\xBD";
+
+struct CardCase {
+    const char* what;
+    std::string bytes;  // padded with zeros to 11
+    std::string shown;  // UTF-8
+};
+
+void ExpectShown(const char* codePage, const CardCase& c) {
+    const qor::CodePage page(codePage);
+    EXPECT_EQ(qor::CardNumberText(page, Buffer(c.bytes)), c.shown) << codePage << ": " << c.what;
+}
+
+TEST(CardNumberText, AsciiCodePage) {
+    for (const CardCase& c : {
+             CardCase{"ten digits then NUL", "0000B2C3D4", "0000B2C3D4"},
+             CardCase{"eleven bytes, first ten shown", "ABCDEFGHIJK", "ABCDEFGHIJ"},
+             CardCase{"leading NUL empties it", std::string("\0" "123", 4), ""},
+             CardCase{"cut at an inner NUL", std::string("12\0" "45", 5), "12"},
+             CardCase{"a high byte is not ASCII", "\x80" "1", kFffd + "1"},
+         })
+        ExpectShown("ASCII", c);
+}
+
+TEST(CardNumberText, DoubleByteCodePage) {
+    const std::string zhong = "中";  // D6 D0 in CP936
+    for (const CardCase& c : {
+             CardCase{"ten digits then NUL", "0123456789", "0123456789"},
+             CardCase{"double-byte character counts once", "A\xD6\xD0" "12345678",
+                      "A" + zhong + "12345678"},
+             CardCase{"double-byte as tenth character", "012345678\xD6\xD0",
+                      "012345678" + zhong},
+             CardCase{"lead byte without trail at the end", "A\xD6\xD0" "1234567\xD6",
+                      "A" + zhong + "1234567" + kFffd},
+             CardCase{"lead byte at the end past ten characters", "0123456789\xD6",
+                      "0123456789"},
+             CardCase{"undecodable byte", "12\xFF" "34", "12" + kFffd + "34"},
+             CardCase{"leading NUL", std::string("\0\xD6\xD0", 3), ""},
+         })
+        ExpectShown("CP936", c);
+}
+
+TEST(CodePage, EncodesWhatItCanAndMarksWhatItCannot) {
+    const qor::CodePage cp936("CP936");
+    EXPECT_EQ(cp936.Encode("COM1"), "COM1");
+    EXPECT_EQ(cp936.Encode("串口"), "\xB4\xAE\xBF\xDA");
+    EXPECT_EQ(cp936.Encode("A\xF0\x9F\x98\x80" "B"), "A?B");
+    EXPECT_EQ(cp936.Encode("A\xFF" "B"), "A?B");  // not UTF-8 at all
+    EXPECT_EQ(cp936.Encode("AB\xE4"), "AB?");     // cut short
+    EXPECT_EQ(cp936.Encode(""), "");
+
+    const qor::CodePage ascii("ANSI_X3.4-1968");
+    EXPECT_EQ(ascii.Encode("串口COM"), "??COM");
+}
+
+TEST(CodePage, UnknownNameFallsBackToAscii) {
+    const qor::CodePage page("NO-SUCH-CODE-PAGE");
+    EXPECT_EQ(page.Encode("COM1é"), "COM1?");
+    EXPECT_EQ(qor::CardNumberText(page, Buffer("0000B2C3D4")), "0000B2C3D4");
+}
+
+TEST(SystemLocale, ReadsTheEnvironmentAndSurvivesABrokenOne) {
+    const char* saved = std::getenv("LC_ALL");
+    const std::string restore = saved != nullptr ? saved : "";
+
+    setenv("LC_ALL", "C.UTF-8", 1);
+    qor::SystemLocale utf8 = qor::SystemLocale::FromEnvironment();
+    EXPECT_EQ(utf8.codePage, "UTF-8");
+    EXPECT_EQ(utf8.decimalSeparator, ".");
+
+    setenv("LC_ALL", "xx_NOWHERE.BROKEN", 1);
+    qor::SystemLocale fallback = qor::SystemLocale::FromEnvironment();
+    EXPECT_EQ(fallback.codePage, "ANSI_X3.4-1968");
+    EXPECT_EQ(fallback.decimalSeparator, ".");
+
+    if (saved != nullptr)
+        setenv("LC_ALL", restore.c_str(), 1);
+    else
+        unsetenv("LC_ALL");
+}
+
+}  // namespace

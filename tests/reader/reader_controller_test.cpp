@@ -1,0 +1,213 @@
+#include "reader_controller.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "fake_view.h"
+
+namespace {
+
+using Events = std::vector<std::string>;
+
+class FakeLibrary : public qor::ReaderLibrary {
+public:
+    std::int32_t CROpenCom(const char* port, std::int32_t baud) override {
+        opens.push_back({port, baud});
+        return openResult;
+    }
+    std::int32_t CRCloseCom() override {
+        ++closes;
+        return closeResult;
+    }
+    std::int32_t CRReadCardSN(std::int32_t& aux, unsigned char* sn, std::int32_t cardType,
+                              std::int32_t codeType) override {
+        reads.push_back({&aux, aux, sn, cardType, codeType});
+        return onRead ? onRead(aux, sn) : readResult;
+    }
+    std::string BindFailure() const override { return bindFailure; }
+
+    struct Open {
+        std::string port;
+        std::int32_t baud;
+    };
+    struct Read {
+        std::int32_t* auxAddress;
+        std::int32_t auxValue;
+        unsigned char* sn;
+        std::int32_t cardType;
+        std::int32_t codeType;
+    };
+    std::vector<Open> opens;
+    std::vector<Read> reads;
+    int closes = 0;
+    std::int32_t openResult = 1;
+    std::int32_t closeResult = 0;
+    std::int32_t readResult = 0;
+    std::function<std::int32_t(std::int32_t&, unsigned char*)> onRead;
+    std::string bindFailure;
+};
+
+// Writes `text` as the library would: its bytes, nothing after them.
+std::function<std::int32_t(std::int32_t&, unsigned char*)> Writes(std::string text) {
+    return [text](std::int32_t&, unsigned char* sn) {
+        std::memcpy(sn, text.data(), text.size());
+        return 0;
+    };
+}
+
+class ReaderControllerTest : public ::testing::Test {
+protected:
+    FakeLibrary library;
+    FakeView view;
+    qor::ReaderController controller{library, view, {"CP936", "."}};
+};
+
+TEST_F(ReaderControllerTest, StartsWithEverythingZero) {
+    const qor::ReaderState& state = controller.State();
+    EXPECT_EQ(state.ComStatus, 0);
+    EXPECT_EQ(state.ReadCardAux, 0);
+    EXPECT_EQ(state.CardSnBuf, (std::array<unsigned char, 11>{}));
+    EXPECT_TRUE(view.events.empty());
+}
+
+TEST_F(ReaderControllerTest, OpenThatSucceedsSwapsTheButtonsThenLogs) {
+    library.openResult = 1;
+    controller.OpenPort(" COM3 ", " 19200 ");
+
+    ASSERT_EQ(library.opens.size(), 1u);
+    EXPECT_EQ(library.opens[0].port, "COM3");
+    EXPECT_EQ(library.opens[0].baud, 19200);
+    EXPECT_EQ(controller.State().ComStatus, 1);
+    EXPECT_EQ(view.events,
+              (Events{"cmdOpenCom=0", "cmdCloseCom=1", "log:打开串口成功", "log:"}));
+}
+
+TEST_F(ReaderControllerTest, OpenThatFailsLogsAndLeavesTheButtons) {
+    for (std::int32_t result : {0, -3}) {
+        view.events.clear();
+        library.openResult = result;
+        controller.OpenPort("", "abc");
+        EXPECT_EQ(library.opens.back().port, "");
+        EXPECT_EQ(library.opens.back().baud, 9600);
+        EXPECT_EQ(controller.State().ComStatus, result);
+        EXPECT_EQ(view.events, (Events{"log:打开串口失败", "log:"})) << "result " << result;
+    }
+}
+
+TEST_F(ReaderControllerTest, PortTextLosesOnlyAsciiSpacesAndGoesOutInTheCodePage) {
+    controller.OpenPort("\xE3\x80\x80" "COM3 ", "9600");    // U+3000 is kept
+    controller.OpenPort("串口", "9600");
+    controller.OpenPort("COM\xF0\x9F\x98\x80", "9600");  // no CP936 form: '?'
+    controller.OpenPort(std::string("COM1\0x", 6), "9600");  // an inner NUL cannot cut the name
+    ASSERT_EQ(library.opens.size(), 4u);
+    EXPECT_EQ(library.opens[0].port, "\xA1\xA1" "COM3");
+    EXPECT_EQ(library.opens[1].port, "\xB4\xAE\xBF\xDA");
+    EXPECT_EQ(library.opens[2].port, "COM?");
+    EXPECT_EQ(library.opens[3].port, "COM1?x");
+}
+
+TEST_F(ReaderControllerTest, CloseReturnsToClosedStateAndReportsFailureHonestly) {
+    struct Case {
+        std::int32_t result;
+        const char* line;
+    };
+    for (const Case& c : {Case{0, "log:关闭串口成功"}, Case{1, "log:关闭串口成功"},
+                          Case{-1, "log:关闭串口失败"}}) {
+        view.events.clear();
+        library.closeResult = c.result;
+        controller.ClosePort();
+        EXPECT_EQ(controller.State().ComStatus, c.result);
+        EXPECT_EQ(view.events, (Events{"cmdOpenCom=1", "cmdCloseCom=0", c.line, "log:"}))
+            << "result " << c.result;
+    }
+}
+
+TEST_F(ReaderControllerTest, ReadShowsTheNumberAndLogsItWithoutAnEmptyLine) {
+    library.onRead = Writes(std::string("0000B2C3D4\0", 11));
+    controller.ReadCardNumber(2, 3);
+    controller.ReadCardNumber(2, 3);
+
+    ASSERT_EQ(library.reads.size(), 2u);
+    EXPECT_EQ(library.reads[0].cardType, 2);
+    EXPECT_EQ(library.reads[0].codeType, 3);
+    EXPECT_EQ(library.reads[0].sn, controller.State().CardSnBuf.data());
+    EXPECT_EQ(view.events, (Events{"edCardSn=0000B2C3D4", "log:读取卡号：0000B2C3D4",
+                                   "edCardSn=0000B2C3D4", "log:读取卡号：0000B2C3D4"}));
+}
+
+TEST_F(ReaderControllerTest, FailedReadShowsNothingAndKeepsTheBox) {
+    for (std::int32_t result : {-1, 1, -7}) {
+        library.readResult = result;
+        controller.ReadCardNumber(-1, -1);
+    }
+    EXPECT_EQ(library.reads.size(), 3u);
+    EXPECT_EQ(library.reads.back().cardType, -1);
+    EXPECT_TRUE(view.events.empty());
+}
+
+TEST_F(ReaderControllerTest, AuxIsHandedBackAtTheSameAddressWithWhatTheLibraryLeft) {
+    library.onRead = [](std::int32_t& aux, unsigned char*) {
+        aux = aux * 2 + 44;
+        return -1;
+    };
+    controller.ReadCardNumber(0, 0);
+    controller.ReadCardNumber(1, 1);
+
+    const std::int32_t* slot = &controller.State().ReadCardAux;
+    ASSERT_EQ(library.reads.size(), 2u);
+    EXPECT_EQ(library.reads[0].auxAddress, slot);
+    EXPECT_EQ(library.reads[1].auxAddress, slot);
+    EXPECT_EQ(library.reads[0].auxValue, 0);
+    EXPECT_EQ(library.reads[1].auxValue, 44);
+    EXPECT_EQ(*slot, 132);
+}
+
+TEST_F(ReaderControllerTest, BufferIsZeroedBeforeEveryRead) {
+    library.onRead = Writes("ABCDEFGHIJK");
+    controller.ReadCardNumber(2, 3);
+    std::array<unsigned char, 11> seen{};
+    library.onRead = [&seen](std::int32_t&, unsigned char* sn) {
+        std::memcpy(seen.data(), sn, seen.size());
+        sn[0] = '1';
+        sn[1] = '2';
+        return 0;
+    };
+    controller.ReadCardNumber(2, 3);
+
+    EXPECT_EQ(seen, (std::array<unsigned char, 11>{}));
+    EXPECT_EQ(view.events.back(), "log:读取卡号：12");
+}
+
+TEST_F(ReaderControllerTest, ShutdownClosesOnceAndSaysNothing) {
+    library.closeResult = -1;
+    controller.ShutdownPort();
+    EXPECT_EQ(library.closes, 1);
+    EXPECT_EQ(controller.State().ComStatus, -1);
+    EXPECT_TRUE(view.events.empty());
+}
+
+TEST_F(ReaderControllerTest, UnboundLibraryIsReportedBeforeEachCommandsOwnLines) {
+    library.bindFailure = "libQORComm.so: cannot open shared object file";
+    library.openResult = 0;
+    library.closeResult = -1;
+    library.readResult = -1;
+    const std::string reason = "log:无法加载读卡器库：libQORComm.so: cannot open shared object file";
+
+    controller.OpenPort("COM1", "9600");
+    EXPECT_EQ(view.events, (Events{reason, "log:打开串口失败", "log:"}));
+    view.events.clear();
+    controller.ClosePort();
+    EXPECT_EQ(view.events, (Events{reason, "cmdOpenCom=1", "cmdCloseCom=0", "log:关闭串口失败", "log:"}));
+    view.events.clear();
+    controller.ReadCardNumber(2, 3);
+    EXPECT_EQ(view.events, (Events{reason}));
+    view.events.clear();
+    controller.ShutdownPort();
+    EXPECT_TRUE(view.events.empty());
+}
+
+}  // namespace
