@@ -1,0 +1,79 @@
+#include "options.h"
+#include "port_alias.h"
+#include "pseudo_terminal.h"
+#include "responder.h"
+#include "serve.h"
+
+#include <csignal>
+#include <cstdio>
+#include <exception>
+#include <iostream>
+#include <optional>
+#include <signal.h>
+#include <sys/signalfd.h>
+#include <system_error>
+#include <vector>
+
+namespace {
+
+// Blocked and read through a signalfd, so shutdown (removing the alias) runs
+// in ordinary code rather than in a handler. Blocked before the alias exists,
+// so a signal arriving during start-up is not lost.
+qorsim::FileDescriptor takeOverShutdownSignals()
+{
+    sigset_t set;
+    sigemptyset(&set);
+    for (int signo : {SIGINT, SIGTERM, SIGHUP})
+        sigaddset(&set, signo);
+    if (::sigprocmask(SIG_BLOCK, &set, nullptr) != 0)
+        throw std::system_error(errno, std::generic_category(), "cannot block signals");
+    qorsim::FileDescriptor fd(::signalfd(-1, &set, SFD_CLOEXEC));
+    if (fd.get() < 0)
+        throw std::system_error(errno, std::generic_category(), "cannot watch signals");
+    return fd;
+}
+
+int run(int argc, char **argv)
+{
+    const std::vector<std::string_view> args(argv + 1, argv + argc);
+    const qorsim::ParseOutcome outcome = qorsim::parseOptions(args);
+    if (std::holds_alternative<qorsim::ShowHelp>(outcome)) {
+        std::cout << qorsim::usageText();
+        return 0;
+    }
+    if (const auto *error = std::get_if<qorsim::UsageError>(&outcome)) {
+        std::cerr << "qor-sim: " << error->message << "\nTry 'qor-sim --help'.\n";
+        return 2;
+    }
+    const auto &options = std::get<qorsim::Options>(outcome);
+
+    // Whoever reads the path may go away; a failed write is then an error
+    // with a message, not a silent death that leaves the alias behind.
+    std::signal(SIGPIPE, SIG_IGN);
+    const qorsim::FileDescriptor signals = takeOverShutdownSignals();
+    const qorsim::PseudoTerminal pty = qorsim::openPseudoTerminal();
+    std::optional<qorsim::PortAlias> alias;
+    if (options.port)
+        alias.emplace(*options.port, pty.slavePath);
+
+    std::cout << pty.slavePath << std::endl;
+    if (!std::cout)
+        throw std::runtime_error("cannot write the terminal's path to stdout");
+
+    qorsim::Responder responder(options.reader);
+    qorsim::serve(pty.master.get(), signals.get(), responder,
+                  options.verbose ? &std::cerr : nullptr);
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    try {
+        return run(argc, argv);
+    } catch (const std::exception &error) {
+        std::cerr << "qor-sim: " << error.what() << '\n';
+        return 1;
+    }
+}

@@ -1,0 +1,185 @@
+#include "options.h"
+
+#include "wiegand.h"
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+
+namespace qorsim {
+
+namespace {
+
+bool startsWithIgnoringCase(std::string_view text, std::string_view prefix)
+{
+    return text.size() >= prefix.size()
+           && std::equal(prefix.begin(), prefix.end(), text.begin(), [](char a, char b) {
+                  return std::tolower(static_cast<unsigned char>(a))
+                         == std::tolower(static_cast<unsigned char>(b));
+              });
+}
+
+template <typename T>
+std::optional<T> parseWhole(std::string_view text, int base)
+{
+    T value{};
+    const char *end = text.data() + text.size();
+    const auto [stop, error] = std::from_chars(text.data(), end, value, base);
+    if (text.empty() || error != std::errc{} || stop != end)
+        return std::nullopt;
+    return value;
+}
+
+bool allHexDigits(std::string_view text)
+{
+    return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) {
+        return std::isxdigit(static_cast<unsigned char>(c)) != 0;
+    });
+}
+
+std::string quoted(std::string_view text)
+{
+    return "'" + std::string(text) + "'";
+}
+
+} // namespace
+
+std::optional<std::uint64_t> parseCardId(std::string_view text)
+{
+    if (startsWithIgnoringCase(text, "0x"))
+        text.remove_prefix(2);
+    const auto value = parseWhole<std::uint64_t>(text, 16);
+    if (!value || *value > kCardIdMask)
+        return std::nullopt;
+    return value;
+}
+
+std::optional<std::string> canonicalPortName(std::string_view text)
+{
+    if (!startsWithIgnoringCase(text, "COM"))
+        return std::nullopt;
+    const std::string_view digits = text.substr(3);
+    // A leading zero would make two names for one port.
+    if (digits.starts_with('0') || !parseWhole<std::uint32_t>(digits, 10))
+        return std::nullopt;
+    return "COM" + std::string(digits);
+}
+
+ParseOutcome parseOptions(std::span<const std::string_view> args)
+{
+    Options options;
+    bool cardGiven = false;
+    bool noCard = false;
+    bool faultEveryGiven = false;
+
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        std::string_view name = args[i];
+        std::optional<std::string_view> attached;
+        if (const auto eq = name.find('='); name.starts_with("--") && eq != name.npos) {
+            attached = name.substr(eq + 1);
+            name = name.substr(0, eq);
+        }
+
+        const bool takesValue =
+            name == "--port" || name == "--card" || name == "--fault" || name == "--fault-every";
+        std::string_view value;
+        if (takesValue) {
+            if (attached) {
+                value = *attached;
+            } else if (i + 1 < args.size()) {
+                value = args[++i];
+            } else {
+                return UsageError{std::string(name) + " needs a value"};
+            }
+        } else if (attached) {
+            return UsageError{std::string(name) + " takes no value"};
+        }
+
+        if (name == "-h" || name == "--help") {
+            return ShowHelp{};
+        } else if (name == "-v" || name == "--verbose") {
+            options.verbose = true;
+        } else if (name == "--no-card") {
+            noCard = true;
+        } else if (name == "--port") {
+            options.port = canonicalPortName(value);
+            if (!options.port)
+                return UsageError{"--port: " + quoted(value)
+                                  + " is not a port name COMn with n >= 1"};
+        } else if (name == "--card") {
+            options.reader.cardId = parseCardId(value);
+            if (!options.reader.cardId) {
+                const bool hex =
+                    allHexDigits(startsWithIgnoringCase(value, "0x") ? value.substr(2) : value);
+                return UsageError{"--card: " + quoted(value)
+                                  + (hex ? " is more than 40 bits"
+                                         : " is not a hexadecimal card ID")};
+            }
+            cardGiven = true;
+        } else if (name == "--fault") {
+            const auto fault = faultFromName(value);
+            if (!fault)
+                return UsageError{"--fault: unknown kind " + quoted(value)
+                                  + " (silent, garbled, parity, partial)"};
+            options.reader.faults.push_back(*fault);
+        } else if (name == "--fault-every") {
+            const auto every = parseWhole<std::uint32_t>(value, 10);
+            if (!every || *every == 0)
+                return UsageError{"--fault-every: " + quoted(value)
+                                  + " is not a whole number of at least 1"};
+            options.reader.faultEvery = *every;
+            faultEveryGiven = true;
+        } else if (name.starts_with("-")) {
+            return UsageError{"unknown option " + quoted(name)};
+        } else {
+            return UsageError{"unexpected argument " + quoted(name)};
+        }
+    }
+
+    if (cardGiven && noCard)
+        return UsageError{"--card and --no-card exclude each other"};
+    if (noCard)
+        options.reader.cardId.reset();
+    if (faultEveryGiven && options.reader.faults.empty())
+        return UsageError{"--fault-every needs at least one --fault"};
+    return options;
+}
+
+std::string usageText()
+{
+    return R"(Usage: qor-sim [OPTION]...
+A simulated QOR card reader on a pseudo-terminal. Prints the terminal's path
+as the first line of its output, then answers read requests until it gets
+SIGINT, SIGTERM or SIGHUP.
+
+  --port COMn        also make the port name COMn lead to the terminal: a
+                     symbolic link in $XDG_RUNTIME_DIR/qorcomm/, or in
+                     /tmp/qorcomm-<uid>/ when XDG_RUNTIME_DIR is unset,
+                     removed on exit. A dangling link of that name is
+                     replaced; a link to a terminal that still exists
+                     (another simulator?) or any other file is refused.
+  --card HEX         the card's 40-bit ID in hex, 0x optional
+                     (default 0x00A1B2C3D4)
+  --no-card          answer that no card is in the field
+  --fault KIND       inject a fault into answers:
+                       silent   no answer at all
+                       garbled  a whole answer whose CRC does not match
+                       parity   a valid answer whose card frame has one
+                                parity or check bit flipped
+                       partial  the first half of an answer, then silence
+                     Give it several times to rotate the faulty answers
+                     through the kinds in the order given.
+  --fault-every N    only requests N, 2N, 3N, ... (counted from 1) are
+                     faulty; the others are answered normally (default 1)
+  -v, --verbose      log each request and its answer on stderr
+  -h, --help         show this help and exit
+
+Requests for a format other than 0-3 are answered "format not supported";
+frames that are not valid read requests are ignored.
+
+Exit status: 0 after a signal or --help, 1 on a runtime error, 2 on a
+usage error.
+)";
+}
+
+} // namespace qorsim
