@@ -21,6 +21,41 @@ std::size_t Utf8Length(unsigned char lead) {
     return 1;
 }
 
+// Length of the well-formed UTF-8 sequence at the start of `text`, or 0.
+// Strict: no overlong forms, no surrogates, nothing above U+10FFFF.
+std::size_t WellFormedLength(std::string_view text) {
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+    const std::size_t length = Utf8Length(byte(0));
+    if (length > text.size()) return 0;
+    if (length == 1) return byte(0) < 0x80 ? 1 : 0;
+    for (std::size_t i = 1; i < length; ++i)
+        if ((byte(i) & 0xC0) != 0x80) return 0;
+    const unsigned char lead = byte(0), second = byte(1);
+    if (lead == 0xE0 && second < 0xA0) return 0;  // overlong
+    if (lead == 0xED && second > 0x9F) return 0;  // surrogate
+    if (lead == 0xF0 && second < 0x90) return 0;  // overlong
+    if (lead == 0xF4 && second > 0x8F) return 0;  // above U+10FFFF
+    return length;
+}
+
+// iconv's UTF-8 side is lenient (it passes code points above U+10FFFF, for
+// one), so what it produced is checked again before anyone counts on it.
+std::string WellFormed(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    while (!text.empty()) {
+        const std::size_t length = WellFormedLength(text);
+        if (length == 0) {
+            out += kReplacement;
+            text.remove_prefix(1);
+        } else {
+            out += text.substr(0, length);
+            text.remove_prefix(length);
+        }
+    }
+    return out;
+}
+
 enum class Stop { Done, BadSequence, Truncated };
 
 // One iconv pass until the input is used up or cannot go on; the output
@@ -88,9 +123,9 @@ std::string CodePage::Decode(const unsigned char* bytes, std::size_t size) const
     std::string out;
     for (;;) {
         const Stop stop = Convert(Handle(fromCodePage_), in, inLeft, out);
-        if (stop == Stop::Done) return out;
+        if (stop == Stop::Done) return WellFormed(out);
         out += kReplacement;
-        if (stop == Stop::Truncated) return out;
+        if (stop == Stop::Truncated) return WellFormed(out);
         ++in;
         --inLeft;
     }

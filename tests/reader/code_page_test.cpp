@@ -97,3 +97,17 @@ TEST(SystemLocale, ReadsTheEnvironmentAndSurvivesABrokenOne) {
 }
 
 }  // namespace
+
+namespace {
+
+// Found by fuzzing: iconv's UTF-8 reader lets F5..F7 sequences through, and
+// counting characters over them cut one in half.
+TEST(CardNumberText, Utf8CodePageNeverYieldsMalformedText) {
+    const qor::CodePage page("UTF-8");
+    const std::string shown = qor::CardNumberText(
+        page, Buffer("\xFF\xFF\x9C\x9C\x9C:\x9C\xF5\x9C\x9C\x9C"));
+    EXPECT_EQ(shown, kFffd + kFffd + kFffd + kFffd + kFffd + ":" + kFffd + kFffd + kFffd + kFffd);
+    EXPECT_EQ(qor::CardNumberText(page, Buffer("\xED\xA0\x80" "1")), kFffd + kFffd + kFffd + "1");
+}
+
+}  // namespace
