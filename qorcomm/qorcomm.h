@@ -32,16 +32,20 @@ enum {
     QOR_OK = 0,            /* read done, or port closed */
     QOR_OPENED = 1,        /* CROpenCom: the port is open */
 
-    QOR_E_ARGUMENT = -1,   /* null port or sn, empty or over-long port name,
-                              card or code type out of range */
+    QOR_E_ARGUMENT = -1,   /* null port or sn, empty or over-long port name
+                              (PATH_MAX bytes or more), card or code type out
+                              of range; nothing else is done */
     QOR_E_NO_DEVICE = -2,  /* the port name leads to nothing that can be opened */
-    QOR_E_NOT_TERMINAL = -3, /* it opened, but is not a terminal device
-                                (regular file, directory, pipe, ...) */
+    QOR_E_NOT_TERMINAL = -3, /* it is not a terminal device (regular file,
+                                directory, pipe, ...); nothing was written */
     QOR_E_BAUD = -4,       /* the platform cannot set this baud rate */
     QOR_E_IO = -5,         /* a system call on the port failed (device gone) */
     QOR_E_NOT_OPEN = -6,   /* CRReadCardSN without an open port */
-    QOR_E_TIMEOUT = -7,    /* no byte of an answer within the answer timeout */
-    QOR_E_PARTIAL = -8,    /* part of an answer, then nothing until the timeout */
+    QOR_E_TIMEOUT = -7,    /* no byte of an answer within the answer timeout
+                              (whole answers to earlier requests don't count) */
+    QOR_E_PARTIAL = -8,    /* bytes that were not a whole answer (the start of
+                              a frame, or stray bytes), then nothing until the
+                              timeout */
     QOR_E_BAD_FRAME = -9,  /* an answer that fails framing or checksum, or
                               does not answer the request that was sent */
     QOR_E_NO_CARD = -10,   /* the reader answered: no card in its field */
@@ -53,9 +57,17 @@ enum {
 #define QOR_ANSWER_TIMEOUT_MS 500
 
 /* Opens the reader's serial port at `baud`, 8 data bits, no parity, 1 stop
- * bit. `port` is "COMn" (any case, n >= 1) or a device path; see the
- * README for how COMn is resolved. An open port is closed first.
- * Returns QOR_OPENED, or a negative code. */
+ * bit, no flow control. Sends nothing.
+ *
+ * `port` is "COMn" or a device path. "COMn" ("COM" in any case, then n >= 1
+ * without sign or leading zero, at most 9 digits) is the alias
+ * $XDG_RUNTIME_DIR/qorcomm/COMn when that exists (/tmp/qorcomm-<uid>/COMn
+ * when XDG_RUNTIME_DIR is unset or empty), else /dev/ttyS<n-1>. Any other
+ * name, COM0 included, is a path. Anything but a terminal device is refused
+ * and never written to.
+ *
+ * With valid arguments, an open port is closed first, whatever happens next.
+ * Returns QOR_OPENED, or a negative code with no port open. */
 QORCOMM_EXPORT int32_t QORCOMM_CALL CROpenCom(const char *port, int32_t baud);
 
 /* Closes the port. Returns QOR_OK, also when nothing was open, or QOR_E_IO. */
@@ -69,7 +81,9 @@ QORCOMM_EXPORT int32_t QORCOMM_CALL CRCloseCom(void);
  * On QOR_OK, `sn` holds the number as 10 uppercase hexadecimal digits and a
  * NUL (exactly 11 bytes written), and `*aux`, when `aux` is not null, holds
  * the length in bits of the frame that was read (26, 36, 44 or 34).
- * On failure neither `sn` nor `aux` is written. */
+ * On failure neither `sn` nor `aux` is written. Arguments are checked
+ * before anything is sent; the wait for the answer ends QOR_ANSWER_TIMEOUT_MS
+ * after the request has left the line. */
 QORCOMM_EXPORT int32_t QORCOMM_CALL CRReadCardSN(int32_t *aux, unsigned char *sn,
                                                  int32_t cardType, int32_t codeType);
 
