@@ -59,7 +59,7 @@ void logReply(std::ostream &log, const Frame &request, const Reply &reply)
 
 } // namespace
 
-int serve(int master, int signals, Responder &responder, std::ostream *log)
+void serve(int master, int signals, Responder &responder, std::ostream *log)
 {
     FrameReader reader;
     std::array<pollfd, 2> watched{pollfd{master, POLLIN, 0}, pollfd{signals, POLLIN, 0}};
@@ -80,7 +80,9 @@ int serve(int master, int signals, Responder &responder, std::ostream *log)
             signalfd_siginfo info{};
             if (::read(signals, &info, sizeof info) != static_cast<ssize_t>(sizeof info))
                 fail("cannot read the signal");
-            return static_cast<int>(info.ssi_signo);
+            if (log)
+                *log << "qor-sim: stopping on signal " << info.ssi_signo << std::endl;
+            return;
         }
 
         const short events = watched[0].revents;
