@@ -59,8 +59,10 @@ std::optional<std::string> canonicalPortName(std::string_view text)
     if (!startsWithIgnoringCase(text, "COM"))
         return std::nullopt;
     const std::string_view digits = text.substr(3);
-    // A leading zero would make two names for one port.
-    if (digits.starts_with('0') || !parseWhole<std::uint32_t>(digits, 10))
+    // The library resolves exactly these names to an alias: no leading zero
+    // (two names for one port), at most 9 digits. Anything else it takes for
+    // a device path, so an alias under such a name would never be found.
+    if (digits.starts_with('0') || digits.size() > 9 || !parseWhole<std::uint32_t>(digits, 10))
         return std::nullopt;
     return "COM" + std::string(digits);
 }
@@ -104,8 +106,8 @@ ParseOutcome parseOptions(std::span<const std::string_view> args)
         } else if (name == "--port") {
             options.port = canonicalPortName(value);
             if (!options.port)
-                return UsageError{"--port: " + quoted(value)
-                                  + " is not a port name COMn with n >= 1"};
+                return UsageError{"--port: " + quoted(value) + " is not a port name COMn"
+                                  + " (n from 1 to 999999999, no leading zero)"};
         } else if (name == "--card") {
             options.reader.cardId = parseCardId(value);
             if (!options.reader.cardId) {

@@ -36,8 +36,8 @@ std::string usageText();
 // Hex, optional 0x, at most 40 bits of value.
 std::optional<std::uint64_t> parseCardId(std::string_view text);
 
-// "COMn" in any case with n >= 1 written without leading zeros, returned in
-// the upper case the alias is named with.
+// "COMn" in any case with n >= 1 in at most 9 digits and without leading
+// zeros, returned in the upper case the alias is named with.
 std::optional<std::string> canonicalPortName(std::string_view text);
 
 } // namespace qorsim

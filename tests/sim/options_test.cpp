@@ -39,6 +39,7 @@ TEST(Options, AcceptedForms)
     EXPECT_EQ(accepted({"--card", "0X0000000000001"}).reader.cardId, 1u);
     EXPECT_FALSE(accepted({"--no-card"}).reader.cardId);
     EXPECT_EQ(accepted({"--port", "com12"}).port, "COM12");
+    EXPECT_EQ(accepted({"--port", "COM999999999"}).port, "COM999999999");
     EXPECT_TRUE(accepted({"-v"}).verbose);
 
     const Options faults = accepted({"--fault", "parity", "--fault=silent", "--fault-every", "5"});
@@ -88,6 +89,7 @@ INSTANTIATE_TEST_SUITE_P(
         Refusal{{"--port", "COM"}, "COMn"},
         Refusal{{"--port", "LPT1"}, "COMn"},
         Refusal{{"--port", "COM1x"}, "COMn"},
+        Refusal{{"--port", "COM1234567890"}, "COMn"},
         Refusal{{"--no-card=yes"}, "takes no value"},
         Refusal{{"--frobnicate"}, "unknown option '--frobnicate'"},
         Refusal{{"COM1"}, "unexpected argument 'COM1'"}));
