@@ -4,34 +4,20 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
-#include <array>
 #include <climits>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
 
+#include "guarded_sn.h"
 #include "qorcomm.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-// An 11-byte sn with guard bytes on both sides, and an aux, all filled with
-// marks that no successful read writes.
-struct Output {
-  std::array<unsigned char, 15> bytes;
-  std::int32_t aux = 0x5A5A5A5A;
-  Output() { bytes.fill(0xA5); }
-  unsigned char* sn() { return bytes.data() + 2; }
-  bool Untouched() const {
-    return aux == 0x5A5A5A5A &&
-           std::all_of(bytes.begin(), bytes.end(), [](unsigned char b) { return b == 0xA5; });
-  }
-};
-
-class QorcommApi : public testing::Test {
+class Api : public testing::Test {
  protected:
   void SetUp() override {
     dir_ = fs::temp_directory_path() / ("qorcomm-api-test-" + std::to_string(::getpid()));
@@ -45,7 +31,7 @@ class QorcommApi : public testing::Test {
   fs::path dir_;
 };
 
-TEST_F(QorcommApi, RefusesPortsThatAreNotTerminals) {
+TEST_F(Api, RefusesPortsThatAreNotTerminals) {
   const fs::path file = dir_ / "file";
   const std::string content = "not a serial port\n";
   std::ofstream(file) << content;
@@ -70,7 +56,7 @@ TEST_F(QorcommApi, RefusesPortsThatAreNotTerminals) {
   };
   for (const auto& c : kCases) {
     EXPECT_EQ(CROpenCom(c.port.c_str(), 9600), c.code) << c.port.substr(0, 64);
-    Output out;
+    GuardedSn out;
     EXPECT_EQ(CRReadCardSN(&out.aux, out.sn(), 0, 1), QOR_E_NOT_OPEN);
     EXPECT_TRUE(out.Untouched());
   }
@@ -80,12 +66,12 @@ TEST_F(QorcommApi, RefusesPortsThatAreNotTerminals) {
   EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), content);
 }
 
-TEST_F(QorcommApi, ClosingWhatIsNotOpenSucceeds) {
+TEST_F(Api, ClosingWhatIsNotOpenSucceeds) {
   EXPECT_EQ(CRCloseCom(), QOR_OK);
   EXPECT_EQ(CRCloseCom(), QOR_OK);
 }
 
-TEST_F(QorcommApi, BadReadArgumentsWriteNothing) {
+TEST_F(Api, BadReadArgumentsWriteNothing) {
   const struct {
     bool null_sn;
     std::int32_t card_type;
@@ -95,13 +81,13 @@ TEST_F(QorcommApi, BadReadArgumentsWriteNothing) {
       {false, INT32_MAX, 1}, {false, 0, -1},   {false, 0, 6},       {false, 3, INT32_MAX},
   };
   for (const auto& c : kCases) {
-    Output out;
+    GuardedSn out;
     EXPECT_EQ(CRReadCardSN(&out.aux, c.null_sn ? nullptr : out.sn(), c.card_type, c.code_type),
               QOR_E_ARGUMENT)
         << c.card_type << " " << c.code_type;
     EXPECT_TRUE(out.Untouched());
   }
-  Output out;
+  GuardedSn out;
   EXPECT_EQ(CRReadCardSN(nullptr, out.sn(), 0, 1), QOR_E_NOT_OPEN);
   EXPECT_TRUE(out.Untouched());
 }

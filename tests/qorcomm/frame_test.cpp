@@ -35,20 +35,20 @@ Bytes Make(std::uint8_t seq, std::uint8_t cmd, const Bytes& payload) {
   return {out.begin(), out.begin() + static_cast<std::ptrdiff_t>(size)};
 }
 
-TEST(QorcommCrc, CheckValue) {
+TEST(Crc, CheckValue) {
   constexpr std::string_view kText = "123456789";
   const Bytes text(kText.begin(), kText.end());
   EXPECT_EQ(Crc16CcittFalse(text), 0x29B1);
 }
 
-TEST(QorcommFrame, BuildsTheRequestByteForByte) {
+TEST(Frame, BuildsTheRequestByteForByte) {
   std::array<std::uint8_t, kMaxFrame> out{};
   const std::size_t size = BuildReadRequest(1, 0, out);
   EXPECT_EQ(Bytes(out.begin(), out.begin() + static_cast<std::ptrdiff_t>(size)), kRequest);
   EXPECT_EQ(BuildFrame(1, 0x52, Bytes(kMaxPayload + 1), out), 0u);
 }
 
-TEST(QorcommFrame, ScansAValidFrameAfterSkippedBytes) {
+TEST(Frame, ScansAValidFrameAfterSkippedBytes) {
   const Bytes bytes = Join({{0xFF, 0x03, 0x00}, kCard26, {0x02}});
   const ScanResult scan = ScanFrame(bytes);
   ASSERT_EQ(scan.status, ScanStatus::kValid);
@@ -60,7 +60,7 @@ TEST(QorcommFrame, ScansAValidFrameAfterSkippedBytes) {
   EXPECT_EQ(payload, Bytes({0x00, 0x1A, 0x4B, 0x78, 0x07, 0xC0}));
 }
 
-TEST(QorcommFrame, JudgesBrokenAndIncompleteFrames) {
+TEST(Frame, JudgesBrokenAndIncompleteFrames) {
   Bytes bad_crc = kCard26;
   bad_crc[10] ^= 0x01;
   Bytes bad_etx = kCard26;
@@ -95,7 +95,7 @@ std::int32_t Judge(std::uint8_t seq, const Bytes& bytes) {
   return parser.Result().code;
 }
 
-TEST(QorcommAnswer, HandsOverTheCardFrame) {
+TEST(Answer, HandsOverTheCardFrame) {
   AnswerParser parser(1);
   // Byte by byte, as a slow line delivers it.
   for (std::uint8_t byte : kCard26) parser.Feed({&byte, 1});
@@ -105,14 +105,14 @@ TEST(QorcommAnswer, HandsOverTheCardFrame) {
   EXPECT_EQ(Bytes(answer.Bits().begin(), answer.Bits().end()), Bytes({0x4B, 0x78, 0x07, 0xC0}));
 }
 
-TEST(QorcommAnswer, SkipsAnswersToEarlierRequests) {
+TEST(Answer, SkipsAnswersToEarlierRequests) {
   const Bytes late = Make(0, 0xD2, {0x00, 26, 0x7F, 0xFF, 0xFF, 0xC0});
   EXPECT_EQ(Judge(1, Join({late, kCard26})), QOR_OK);
   EXPECT_EQ(Judge(1, Join({late, late})), QOR_E_TIMEOUT);
   EXPECT_EQ(Judge(2, kCard26), QOR_E_TIMEOUT);
 }
 
-TEST(QorcommAnswer, JudgesWhatArrives) {
+TEST(Answer, JudgesWhatArrives) {
   const struct {
     const char* name;
     Bytes bytes;
@@ -140,7 +140,7 @@ TEST(QorcommAnswer, JudgesWhatArrives) {
   }
 }
 
-TEST(QorcommAnswer, CopesWithFloodsLongerThanItsBuffer) {
+TEST(Answer, CopesWithFloodsLongerThanItsBuffer) {
   EXPECT_EQ(Judge(1, Join({Bytes(10000, 0xFF), kCard26})), QOR_OK);
   // A run of STXs reads as a frame with LEN 2 whose CRC fails.
   EXPECT_EQ(Judge(1, Join({Bytes(10000, 0x02), kCard26})), QOR_E_BAD_FRAME);

@@ -11,7 +11,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-TEST(QorcommPortName, TellsComNamesFromPaths) {
+TEST(PortName, TellsComNamesFromPaths) {
   EXPECT_EQ(ComPortNumber("COM1"), 1u);
   EXPECT_EQ(ComPortNumber("com12"), 12u);
   EXPECT_EQ(ComPortNumber("cOm3"), 3u);
@@ -22,7 +22,7 @@ TEST(QorcommPortName, TellsComNamesFromPaths) {
   }
 }
 
-class QorcommPortNameAlias : public testing::Test {
+class PortNameAlias : public testing::Test {
  protected:
   void SetUp() override {
     root_ = fs::temp_directory_path() / ("qorcomm-port-name-test-" + std::to_string(::getpid()));
@@ -36,7 +36,7 @@ class QorcommPortNameAlias : public testing::Test {
   fs::path root_;
 };
 
-TEST_F(QorcommPortNameAlias, ResolvesComNamesToAliasesOrSerialDevices) {
+TEST_F(PortNameAlias, ResolvesComNamesToAliasesOrSerialDevices) {
   const std::string xdg = root_.string();
   const std::string alias = xdg + "/qorcomm/";
   EXPECT_EQ(ResolvePortName("COM3", xdg.c_str(), 0), alias + "COM3");
@@ -48,7 +48,7 @@ TEST_F(QorcommPortNameAlias, ResolvesComNamesToAliasesOrSerialDevices) {
   EXPECT_EQ(ResolvePortName("/dev/pts/7", xdg.c_str(), 0), "/dev/pts/7");
 }
 
-TEST_F(QorcommPortNameAlias, FallsBackToTmpWithoutXdgRuntimeDir) {
+TEST_F(PortNameAlias, FallsBackToTmpWithoutXdgRuntimeDir) {
   // An unused uid, so the folder is this test's alone.
   constexpr uid_t kUid = 3999999;
   const fs::path folder = "/tmp/qorcomm-" + std::to_string(kUid);

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "frame.h"
+#include "guarded_sn.h"
 #include "qorcomm.h"
 
 namespace {
@@ -76,7 +77,9 @@ class Peer {
     return request_;
   }
 
-  void Write(const Bytes& bytes) { ASSERT_EQ(::write(master_, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size())); }
+  void Write(const Bytes& bytes) {
+    ASSERT_EQ(::write(master_, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
+  }
 
   bool Readable(milliseconds wait) const {
     pollfd entry{master_, POLLIN, 0};
@@ -104,31 +107,16 @@ class Peer {
   std::thread thread_;
 };
 
-// An 11-byte sn between guard bytes.
-struct Output {
-  std::array<unsigned char, 15> bytes;
-  std::int32_t aux = -1;
-  Output() { bytes.fill(0xA5); }
-  unsigned char* sn() { return bytes.data() + 2; }
-  std::string Text() const { return std::string(reinterpret_cast<const char*>(bytes.data() + 2)); }
-  bool GuardsIntact() const {
-    return bytes[0] == 0xA5 && bytes[1] == 0xA5 && bytes[13] == 0xA5 && bytes[14] == 0xA5;
-  }
-  bool Untouched() const {
-    return aux == -1 && std::all_of(bytes.begin(), bytes.end(), [](auto b) { return b == 0xA5; });
-  }
-};
-
-class QorcommPty : public testing::Test {
+class Pty : public testing::Test {
  protected:
   void TearDown() override { CRCloseCom(); }
 };
 
-TEST_F(QorcommPty, ReadsACardOverTheLine) {
+TEST_F(Pty, ReadsACardOverTheLine) {
   Peer peer;
   ASSERT_EQ(CROpenCom(peer.path().c_str(), 9600), QOR_OPENED);
   peer.Serve([](std::uint8_t seq) { return Make(seq, kCard44); });
-  Output out;
+  GuardedSn out;
   ASSERT_EQ(CRReadCardSN(&out.aux, out.sn(), 2, 5), QOR_OK);
   EXPECT_EQ(out.Text(), "5A3C96F00F");
   EXPECT_EQ(out.sn()[10], '\0');
@@ -145,7 +133,7 @@ TEST_F(QorcommPty, ReadsACardOverTheLine) {
   EXPECT_EQ(CRReadCardSN(&out.aux, out.sn(), 2, 5), QOR_E_NOT_OPEN);
 }
 
-TEST_F(QorcommPty, OpensAComNameThroughItsAlias) {
+TEST_F(Pty, OpensAComNameThroughItsAlias) {
   Peer peer;
   const std::filesystem::path xdg =
       std::filesystem::temp_directory_path() / ("qorcomm-pty-test-" + std::to_string(::getpid()));
@@ -160,20 +148,16 @@ TEST_F(QorcommPty, OpensAComNameThroughItsAlias) {
   saved ? ::setenv("XDG_RUNTIME_DIR", saved_value.c_str(), 1) : ::unsetenv("XDG_RUNTIME_DIR");
   std::filesystem::remove_all(xdg);
   peer.Serve([](std::uint8_t seq) { return Make(seq, kCard26); });
-  Output out;
+  GuardedSn out;
   EXPECT_EQ(CRReadCardSN(&out.aux, out.sn(), 0, 1), QOR_OK);
   EXPECT_EQ(out.Text(), "000096F00F");
 }
 
-TEST_F(QorcommPty, JudgesTheAnswer) {
+TEST_F(Pty, JudgesTheAnswer) {
   const auto constant = [](Bytes bytes) { return [bytes](std::uint8_t) { return bytes; }; };
-  Bytes flipped_parity = kCard26;
-  flipped_parity.back() ^= 0x40;  // bit 25, the odd parity bit
   const struct {
     const char* name;
     Reply reply;
-    int card_type;
-    int code_type;
     std::int32_t code;
   } kCases[] = {
       {"late answer, then the right one",
@@ -183,41 +167,32 @@ TEST_F(QorcommPty, JudgesTheAnswer) {
          bytes.insert(bytes.end(), right.begin(), right.end());
          return bytes;
        },
-       0, 1, QOR_OK},
-      {"no card", [](std::uint8_t seq) { return Make(seq, {0x01}); }, 0, 1, QOR_E_NO_CARD},
+       QOR_OK},
       {"CRC mismatch",
        [](std::uint8_t seq) {
          Bytes bytes = Make(seq, kCard26);
          bytes[bytes.size() - 2] ^= 0xFF;
          return bytes;
        },
-       0, 1, QOR_E_BAD_FRAME},
-      {"parity bit flipped", [&](std::uint8_t seq) { return Make(seq, flipped_parity); }, 0, 1,
-       QOR_E_PARITY},
-      {"34 bits when 26 were asked",
-       [](std::uint8_t seq) { return Make(seq, {0x00, 34, 0x1E, 0x4B, 0x78, 0x07, 0xC0}); }, 0, 1,
        QOR_E_BAD_FRAME},
-      {"code type 0 on 44 bits", [](std::uint8_t seq) { return Make(seq, kCard44); }, 2, 0,
-       QOR_E_TOO_WIDE},
-      {"garbage, then silence", constant({0x55, 0xAA, 0xFF}), 0, 1, QOR_E_PARTIAL},
-      {"half a frame, then silence", constant({0x02, 0x01, 0xD2, 0x06, 0x00}), 0, 1,
-       QOR_E_PARTIAL},
-      {"silence", constant({}), 0, 1, QOR_E_TIMEOUT},
+      {"garbage, then silence", constant({0x55, 0xAA, 0xFF}), QOR_E_PARTIAL},
+      {"half a frame, then silence", constant({0x02, 0x01, 0xD2, 0x06, 0x00}), QOR_E_PARTIAL},
+      {"silence", constant({}), QOR_E_TIMEOUT},
   };
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.name);
     Peer peer;
     ASSERT_EQ(CROpenCom(peer.path().c_str(), 9600), QOR_OPENED);
     peer.Serve(c.reply);
-    Output out;
+    GuardedSn out;
     const Clock::time_point start = Clock::now();
-    EXPECT_EQ(CRReadCardSN(&out.aux, out.sn(), c.card_type, c.code_type), c.code);
+    EXPECT_EQ(CRReadCardSN(&out.aux, out.sn(), 0, 1), c.code);
     const auto elapsed = Clock::now() - start;
     const bool waits = c.code == QOR_E_TIMEOUT || c.code == QOR_E_PARTIAL;
     if (waits) {
       EXPECT_GE(elapsed, milliseconds(QOR_ANSWER_TIMEOUT_MS));
     }
-    EXPECT_LT(elapsed, milliseconds(waits ? QOR_ANSWER_TIMEOUT_MS + 300 : 300));
+    EXPECT_LT(elapsed, milliseconds(waits ? QOR_ANSWER_TIMEOUT_MS + 400 : 400));
     if (c.code == QOR_OK) {
       EXPECT_EQ(out.Text(), "000096F00F");
       EXPECT_EQ(out.aux, 26);
@@ -227,21 +202,21 @@ TEST_F(QorcommPty, JudgesTheAnswer) {
   }
 }
 
-TEST_F(QorcommPty, ThrowsAwayBytesWaitingBeforeTheRequest) {
+TEST_F(Pty, ThrowsAwayBytesWaitingBeforeTheRequest) {
   Peer peer;
   ASSERT_EQ(CROpenCom(peer.path().c_str(), 9600), QOR_OPENED);
   // The start of a frame that, kept, would swallow the answer's first bytes.
   peer.Write({0x02, 0x00, 0xD2});
   std::this_thread::sleep_for(milliseconds(100));  // let the pty deliver them
   peer.Serve([](std::uint8_t seq) { return Make(seq, kCard26); });
-  Output out;
+  GuardedSn out;
   EXPECT_EQ(CRReadCardSN(&out.aux, out.sn(), 0, 1), QOR_OK);
 }
 
-TEST_F(QorcommPty, BadArgumentsLeaveTheLineAlone) {
+TEST_F(Pty, BadArgumentsLeaveTheLineAlone) {
   Peer peer;
   ASSERT_EQ(CROpenCom(peer.path().c_str(), 9600), QOR_OPENED);
-  Output out;
+  GuardedSn out;
   EXPECT_EQ(CRReadCardSN(&out.aux, nullptr, 0, 1), QOR_E_ARGUMENT);
   EXPECT_EQ(CRReadCardSN(&out.aux, out.sn(), 4, 1), QOR_E_ARGUMENT);
   EXPECT_EQ(CRReadCardSN(&out.aux, out.sn(), 0, 6), QOR_E_ARGUMENT);
@@ -249,7 +224,7 @@ TEST_F(QorcommPty, BadArgumentsLeaveTheLineAlone) {
   EXPECT_FALSE(peer.Readable(milliseconds(50)));
 }
 
-TEST_F(QorcommPty, RefusesRatesThePlatformCannotSet) {
+TEST_F(Pty, RefusesRatesThePlatformCannotSet) {
   Peer peer;
   for (std::int32_t baud : {0, -9600, 12345, 9601, INT32_MAX, INT32_MIN}) {
     EXPECT_EQ(CROpenCom(peer.path().c_str(), baud), QOR_E_BAUD) << baud;
@@ -259,26 +234,26 @@ TEST_F(QorcommPty, RefusesRatesThePlatformCannotSet) {
   }
 }
 
-TEST_F(QorcommPty, AHangupIsAnIoErrorAtOnce) {
+TEST_F(Pty, AHangupIsAnIoErrorAtOnce) {
   Peer peer;
   ASSERT_EQ(CROpenCom(peer.path().c_str(), 9600), QOR_OPENED);
   peer.Serve(nullptr);
-  Output out;
+  GuardedSn out;
   const Clock::time_point start = Clock::now();
   EXPECT_EQ(CRReadCardSN(&out.aux, out.sn(), 0, 1), QOR_E_IO);
   EXPECT_EQ(CRReadCardSN(&out.aux, out.sn(), 0, 1), QOR_E_IO);
-  EXPECT_LT(Clock::now() - start, milliseconds(300));
+  EXPECT_LT(Clock::now() - start, milliseconds(400));
   EXPECT_TRUE(out.Untouched());
 }
 
-TEST_F(QorcommPty, OpeningAgainClosesTheOpenPort) {
+TEST_F(Pty, OpeningAgainClosesTheOpenPort) {
   Peer first;
   Peer second;
   ASSERT_EQ(CROpenCom(first.path().c_str(), 9600), QOR_OPENED);
   ASSERT_EQ(CROpenCom(second.path().c_str(), 9600), QOR_OPENED);
   EXPECT_TRUE(first.SlaveClosed());
   second.Serve([](std::uint8_t seq) { return Make(seq, kCard26); });
-  Output out;
+  GuardedSn out;
   EXPECT_EQ(CRReadCardSN(&out.aux, out.sn(), 0, 1), QOR_OK);
 }
 

@@ -48,7 +48,7 @@ std::int32_t Decode(const Bytes& frame, int card_type, int code_type, CardNumber
   return DecodeCardNumber(frame, kBits[card_type], card_type, code_type, out);
 }
 
-TEST(QorcommWiegand, DecodesEveryFormatByEveryCodeType) {
+TEST(Wiegand, DecodesEveryFormatByEveryCodeType) {
   for (const Vector& v : kVectors) {
     for (int code_type = 0; code_type < kCodeTypeCount; ++code_type) {
       SCOPED_TRACE(testing::Message() << std::hex << v.card_id << " card type " << v.card_type
@@ -67,7 +67,7 @@ TEST(QorcommWiegand, DecodesEveryFormatByEveryCodeType) {
   }
 }
 
-TEST(QorcommWiegand, RefusesEveryFlippedBit) {
+TEST(Wiegand, RefusesEveryFlippedBit) {
   // Every single-bit error in any of these frames breaks a parity or the
   // check nibble: each bit is covered by exactly one check.
   for (const Vector& v : kVectors) {
@@ -82,7 +82,7 @@ TEST(QorcommWiegand, RefusesEveryFlippedBit) {
   }
 }
 
-TEST(QorcommWiegand, RefusesFramesThatDoNotFitTheFormat) {
+TEST(Wiegand, RefusesFramesThatDoNotFitTheFormat) {
   const Bytes card26 = {0x4B, 0x78, 0x07, 0xC0};
   const struct {
     const char* name;
