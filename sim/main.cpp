@@ -5,7 +5,6 @@
 #include "serve.h"
 
 #include <csignal>
-#include <cstdio>
 #include <exception>
 #include <iostream>
 #include <optional>
