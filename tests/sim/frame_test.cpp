@@ -100,15 +100,5 @@ INSTANTIATE_TEST_SUITE_P(
         StreamCase{"JunkOnly", {0x00, 0x03, 0x52, 0x01}, 0, false}),
     [](const testing::TestParamInfo<StreamCase> &info) { return std::string(info.param.name); });
 
-TEST(FrameReaderDiscard, DropsAStalledFrameSoTheNextIsFound)
-{
-    FrameReader reader;
-    reader.feed(Bytes{0x02, 0x01, 0x52, 0x10});
-    ASSERT_FALSE(reader.next());
-    reader.discard();
-    reader.feed(kRequest);
-    EXPECT_TRUE(reader.next());
-}
-
 } // namespace
 } // namespace qorsim

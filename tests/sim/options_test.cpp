@@ -47,12 +47,6 @@ TEST(Options, AcceptedForms)
     EXPECT_EQ(faults.reader.faultEvery, 5u);
 }
 
-TEST(Options, HelpWinsOverLaterArguments)
-{
-    EXPECT_TRUE(std::holds_alternative<ShowHelp>(parse({"--help", "--bogus"})));
-    EXPECT_TRUE(std::holds_alternative<ShowHelp>(parse({"--no-card", "-h"})));
-}
-
 struct Refusal {
     std::vector<std::string_view> args;
     std::string messagePart;

@@ -62,12 +62,5 @@ INSTANTIATE_TEST_SUITE_P(
         return std::string(name);
     });
 
-TEST(WiegandFrameBits, FlippingCountsInTransmissionOrder)
-{
-    const WiegandFrame frame = encodeWiegand(CardFormat::Bits26, 0);
-    EXPECT_EQ(packBits(withBitFlipped(frame, 0)), (std::vector<std::uint8_t>{0x80, 0x00, 0x00, 0x40}));
-    EXPECT_EQ(packBits(withBitFlipped(frame, 25)), (std::vector<std::uint8_t>{0x00, 0x00, 0x00, 0x00}));
-}
-
 } // namespace
 } // namespace qorsim
