@@ -1,0 +1,219 @@
+#include "main_window.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <vector>
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QScreen>
+#include <QStyle>
+
+#include "control_table.h"
+
+namespace qor {
+namespace {
+
+using window::ControlKind;
+using window::ControlRow;
+
+QString ToQString(std::string_view utf8) {
+    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+}
+
+QFont WindowFont() {
+    QStringList families;
+    for (std::string_view family : window::kWindowFontFamilies) families << ToQString(family);
+    QFont font(families);
+    font.setPointSizeF(window::kWindowFontPoints);
+    font.setWeight(QFont::Normal);
+    return font;
+}
+
+QFont OwnFont() {
+    QFont font(ToQString(window::kOwnFontFamily));
+    font.setPointSizeF(window::kOwnFontPoints);
+    font.setWeight(QFont::Normal);
+    return font;
+}
+
+QWidget* MakeControl(const ControlRow& row, QWidget* container) {
+    const QString text = ToQString(row.text);
+    switch (row.kind) {
+    case ControlKind::Frame:
+        return new QGroupBox(text, container);
+    case ControlKind::Label: {
+        auto* label = new QLabel(text, container);
+        label->setTextFormat(Qt::PlainText);
+        return label;
+    }
+    case ControlKind::ComboBox: {
+        auto* combo = new QComboBox(container);
+        combo->setEditable(true);
+        combo->setInsertPolicy(QComboBox::NoInsert);
+        // Inline completion would turn a typed "COM" into "COM1", and on
+        // leaving the box swap a typed text for an entry differing only in
+        // case: what the operator types must reach the commands as typed.
+        combo->setCompleter(nullptr);
+        combo->setEditText(text);
+        // A chosen entry longer than the box shows its start, as the
+        // original did, not its end where Qt leaves the cursor.
+        QObject::connect(combo, &QComboBox::currentIndexChanged, combo,
+                         [combo] { combo->lineEdit()->setCursorPosition(0); });
+        return combo;
+    }
+    case ControlKind::TextBox:
+        return new QLineEdit(text, container);
+    case ControlKind::Button: {
+        auto* button = new QPushButton(text, container);
+        // Enter must click nothing: the window has no default button.
+        button->setAutoDefault(false);
+        button->setDefault(false);
+        return button;
+    }
+    case ControlKind::ListBox: {
+        auto* list = new QListWidget(container);
+        list->setSortingEnabled(false);
+        // Every line has the window font's height, so the view can lay out
+        // a long log without measuring each line again after every append.
+        list->setUniformItemSizes(true);
+        return list;
+    }
+    }
+    Q_UNREACHABLE();
+}
+
+QRect PixelRect(const ControlRow& row) {
+    return {window::TwipsToPixels(row.left), window::TwipsToPixels(row.top),
+            window::TwipsToPixels(row.width), window::TwipsToPixels(row.height)};
+}
+
+bool TakesFocus(const ControlRow& row) {
+    return row.kind != ControlKind::Frame && row.kind != ControlKind::Label;
+}
+
+std::string_view View(const QByteArray& utf8) {
+    return {utf8.constData(), static_cast<std::size_t>(utf8.size())};
+}
+
+// A combo box's selected position: the entry whose text is exactly the shown
+// text, or -1 once the operator has typed something that is no entry.
+std::int32_t Position(const QComboBox& combo) {
+    return combo.findText(combo.currentText(), Qt::MatchExactly | Qt::MatchCaseSensitive);
+}
+
+}  // namespace
+
+Form1::Form1(ReaderLibrary& library) : controller_(library, *this) {
+    setObjectName(ToQString(window::kWindowName));
+    setWindowTitle(ToQString(window::kCaption));
+    setFont(WindowFont());
+    setFixedSize(window::TwipsToPixels(window::kClientWidthTwips),
+                 window::TwipsToPixels(window::kClientHeightTwips));
+    setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, size(),
+                                    screen()->availableGeometry()));
+
+    BuildControls();
+    SelectDefaults();
+    ChainTabOrder();
+    Wire();
+}
+
+// A window destroyed without having been closed has still gone away: the
+// port must be released all the same.
+Form1::~Form1() { Shutdown(); }
+
+template <typename Widget>
+Widget* Form1::Control(std::string_view name) const {
+    return findChild<Widget*>(ToQString(name));
+}
+
+void Form1::BuildControls() {
+    const QFont windowFont = WindowFont();
+    const QFont ownFont = OwnFont();
+    for (const ControlRow& row : window::kControls) {
+        QWidget* container =
+            row.container == window::kWindowName ? this : Control<QWidget>(row.container);
+        QWidget* control = MakeControl(row, container);
+        control->setObjectName(ToQString(row.name));
+        // Set on every control, not inherited, so Frame2's own font reaches
+        // none of its children.
+        control->setFont((row.traits & window::kOwnFont) != 0 ? ownFont : windowFont);
+        control->setGeometry(PixelRect(row));
+        control->setEnabled((row.traits & window::kStartsDisabled) == 0);
+    }
+    for (const window::ListRow& list : window::kLists) {
+        auto* combo = Control<QComboBox>(list.control);
+        for (std::string_view entry : list.entries) combo->addItem(ToQString(entry), 0);
+    }
+
+    cboPort_ = Control<QComboBox>("cboPort");
+    cboBaudRate_ = Control<QComboBox>("cboBaudRate");
+    edCardType_ = Control<QComboBox>("edCardType");
+    edCodeType_ = Control<QComboBox>("edCodeType");
+    cmdOpenCom_ = Control<QPushButton>("cmdOpenCom");
+    cmdCloseCom_ = Control<QPushButton>("cmdCloseCom");
+    btnReadCard_ = Control<QPushButton>("btnReadCard");
+    edCardSn_ = Control<QLineEdit>("edCardSn");
+    edMsg_ = Control<QListWidget>("edMsg");
+}
+
+void Form1::SelectDefaults() {
+    for (const window::ListRow& list : window::kLists) {
+        Control<QComboBox>(list.control)->setCurrentIndex(list.defaultPosition);
+    }
+}
+
+void Form1::ChainTabOrder() {
+    std::vector<const ControlRow*> stops;
+    for (const ControlRow& row : window::kControls) {
+        if (TakesFocus(row)) stops.push_back(&row);
+    }
+    std::ranges::stable_sort(stops, {}, &ControlRow::tabIndex);
+
+    std::vector<QWidget*> chain;
+    for (const ControlRow* row : stops) chain.push_back(Control<QWidget>(row->name));
+    for (std::size_t i = 1; i < chain.size(); ++i) setTabOrder(chain[i - 1], chain[i]);
+    // Focus starts on the lowest tab index, as it does for the original.
+    chain.front()->setFocus();
+}
+
+void Form1::Wire() {
+    connect(cmdOpenCom_, &QPushButton::clicked, this, [this] {
+        const QByteArray port = cboPort_->currentText().toUtf8();
+        const QByteArray baud = cboBaudRate_->currentText().toUtf8();
+        controller_.OpenPort(View(port), View(baud));
+    });
+    connect(cmdCloseCom_, &QPushButton::clicked, this, [this] { controller_.ClosePort(); });
+    connect(btnReadCard_, &QPushButton::clicked, this, [this] {
+        controller_.ReadCardNumber(Position(*edCardType_), Position(*edCodeType_));
+    });
+}
+
+void Form1::SetOpenComEnabled(bool enabled) { cmdOpenCom_->setEnabled(enabled); }
+
+void Form1::SetCloseComEnabled(bool enabled) { cmdCloseCom_->setEnabled(enabled); }
+
+void Form1::SetCardSn(std::string_view text) { edCardSn_->setText(ToQString(text)); }
+
+// No scrolling here: the view stays where the operator left it.
+void Form1::AppendLog(std::string_view line) { edMsg_->addItem(ToQString(line)); }
+
+// The window always closes: nothing here may refuse it.
+void Form1::closeEvent(QCloseEvent* event) {
+    Shutdown();
+    event->accept();
+}
+
+void Form1::Shutdown() noexcept {
+    if (shutDown_) return;
+    shutDown_ = true;
+    controller_.ShutdownPort();
+}
+
+}  // namespace qor

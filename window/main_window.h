@@ -1,0 +1,63 @@
+#pragma once
+
+#include <string_view>
+
+#include <QWidget>
+
+#include "reader_controller.h"
+#include "reader_library.h"
+#include "reader_view.h"
+
+class QCloseEvent;
+class QComboBox;
+class QListWidget;
+class QLineEdit;
+class QPushButton;
+
+namespace qor {
+
+// The program's only window. It builds its controls from the control table,
+// hands clicks to the reader commands and shows what they report.
+class Form1 final : public QWidget, public ReaderView {
+public:
+    // `library` must outlive the window: closing or destroying the window
+    // still calls into it.
+    explicit Form1(ReaderLibrary& library);
+    ~Form1() override;
+
+    Form1(const Form1&) = delete;
+    Form1& operator=(const Form1&) = delete;
+
+    void SetOpenComEnabled(bool enabled) override;
+    void SetCloseComEnabled(bool enabled) override;
+    void SetCardSn(std::string_view text) override;
+    void AppendLog(std::string_view line) override;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void BuildControls();
+    void SelectDefaults();
+    void ChainTabOrder();
+    void Wire();
+    void Shutdown() noexcept;
+
+    template <typename Widget>
+    Widget* Control(std::string_view name) const;
+
+    ReaderController controller_;
+    bool shutDown_ = false;
+
+    QComboBox* cboPort_ = nullptr;
+    QComboBox* cboBaudRate_ = nullptr;
+    QComboBox* edCardType_ = nullptr;
+    QComboBox* edCodeType_ = nullptr;
+    QPushButton* cmdOpenCom_ = nullptr;
+    QPushButton* cmdCloseCom_ = nullptr;
+    QPushButton* btnReadCard_ = nullptr;
+    QLineEdit* edCardSn_ = nullptr;
+    QListWidget* edMsg_ = nullptr;
+};
+
+}  // namespace qor
