@@ -2,7 +2,10 @@
 // handle; a mutex keeps two threads from interleaving on it.
 #include "qorcomm.h"
 
+#include <array>
+#include <chrono>
 #include <climits>
+#include <cstdint>
 #include <cstring>
 #include <mutex>
 
@@ -15,7 +18,8 @@ namespace {
 
 using qorcomm::Clock;
 
-// A name as long as a whole path, plus a suffix, can name nothing openable.
+// No system call takes a path of PATH_MAX bytes or more, so such a name is
+// refused before anything is tried.
 constexpr std::size_t kMaxPortName = PATH_MAX - 1;
 
 constexpr auto kAnswerTimeout = std::chrono::milliseconds(QOR_ANSWER_TIMEOUT_MS);

@@ -67,7 +67,8 @@ enum {
  * and never written to.
  *
  * With valid arguments, an open port is closed first, whatever happens next.
- * Returns QOR_OPENED, or a negative code with no port open. */
+ * Returns QOR_OPENED, or a negative code; after any but QOR_E_ARGUMENT, no
+ * port is open. */
 QORCOMM_EXPORT int32_t QORCOMM_CALL CROpenCom(const char *port, int32_t baud);
 
 /* Closes the port. Returns QOR_OK, also when nothing was open, or QOR_E_IO. */
