@@ -1,0 +1,121 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <csignal>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <thread>
+#include <vector>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace {
+
+using namespace std::chrono_literals;
+namespace fs = std::filesystem;
+
+// Whether the process has a handler of its own for `signal`, as the kernel
+// sees it: the program installs its handlers only once its window exists.
+bool Catches(pid_t pid, int signal) {
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    for (std::string line; std::getline(status, line);) {
+        if (line.starts_with("SigCgt:")) {
+            const unsigned long long caught = std::stoull(line.substr(7), nullptr, 16);
+            return ((caught >> (signal - 1)) & 1u) != 0;
+        }
+    }
+    return false;
+}
+
+// The wait status once the process has ended, or nothing if it is still
+// running after `limit`.
+std::optional<int> Reap(pid_t pid, std::chrono::milliseconds limit) {
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    for (;;) {
+        int status = 0;
+        if (waitpid(pid, &status, WNOHANG) == pid) return status;
+        if (std::chrono::steady_clock::now() >= deadline) return std::nullopt;
+        std::this_thread::sleep_for(20ms);
+    }
+}
+
+// Starts qor-demo with the call-noting library first on the loader's path.
+pid_t StartProgram(const fs::path& callLog) {
+    std::vector<std::string> variables;
+    for (char** entry = environ; *entry != nullptr; ++entry) {
+        const std::string_view variable = *entry;
+        const bool replaced = std::ranges::any_of(
+            std::initializer_list<std::string_view>{"LD_LIBRARY_PATH=", "QOR_TEST_CALL_LOG=",
+                                                    "QT_QPA_PLATFORM="},
+            [&](std::string_view name) { return variable.starts_with(name); });
+        if (!replaced) variables.emplace_back(variable);
+    }
+    variables.push_back(std::string("LD_LIBRARY_PATH=") + CALL_LOG_LIBRARY_DIR);
+    variables.push_back("QOR_TEST_CALL_LOG=" + callLog.string());
+    variables.push_back("QT_QPA_PLATFORM=offscreen");
+    std::vector<char*> environment;
+    for (std::string& variable : variables) environment.push_back(variable.data());
+    environment.push_back(nullptr);
+
+    char program[] = QOR_DEMO;
+    char* arguments[] = {program, nullptr};
+    const pid_t pid = fork();
+    if (pid == 0) {
+        execve(program, arguments, environment.data());
+        _exit(127);
+    }
+    return pid;
+}
+
+std::string Contents(const fs::path& file) {
+    std::ifstream in(file);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// Runs the program until `signal` ends it, as a desktop session or a
+// terminal would.
+void ExpectCleanCloseOn(int signal) {
+    // The library RUNPATH would find: the one on LD_LIBRARY_PATH must win.
+    ASSERT_TRUE(fs::exists(fs::path(QOR_DEMO).parent_path() / "libQORComm.so"));
+
+    const fs::path callLog = fs::path(::testing::TempDir()) /
+                             ("qor-demo-calls-" + std::to_string(getpid()) + "-" +
+                              std::to_string(signal));
+    fs::remove(callLog);
+
+    const pid_t pid = StartProgram(callLog);
+    ASSERT_GT(pid, 0);
+    const auto deadline = std::chrono::steady_clock::now() + 20s;
+    while (!Catches(pid, signal) && std::chrono::steady_clock::now() < deadline) {
+        if (const auto ended = Reap(pid, 0ms)) FAIL() << "ended early, status " << *ended;
+        std::this_thread::sleep_for(20ms);
+    }
+    kill(pid, signal);
+
+    const std::optional<int> status = Reap(pid, 20s);
+    if (!status) {
+        kill(pid, SIGKILL);
+        Reap(pid, 5s);
+        FAIL() << "still running after " << strsignal(signal);
+    }
+    EXPECT_TRUE(WIFEXITED(*status)) << "status " << *status;
+    EXPECT_EQ(WEXITSTATUS(*status), 0);
+    // Exactly one close, and in the library from LD_LIBRARY_PATH.
+    EXPECT_EQ(Contents(callLog), "CRCloseCom\n");
+    fs::remove(callLog);
+}
+
+TEST(Program, SigtermClosesTheWindowAndReleasesThePortOnce) { ExpectCleanCloseOn(SIGTERM); }
+TEST(Program, SigintClosesTheWindowAndReleasesThePortOnce) { ExpectCleanCloseOn(SIGINT); }
+TEST(Program, SighupClosesTheWindowAndReleasesThePortOnce) { ExpectCleanCloseOn(SIGHUP); }
+
+}  // namespace
