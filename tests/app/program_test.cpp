@@ -1,22 +1,18 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <chrono>
 #include <csignal>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <optional>
 #include <string>
-#include <string_view>
 #include <thread>
-#include <vector>
 
 #include <sys/wait.h>
 #include <unistd.h>
-
-extern char** environ;
 
 namespace {
 
@@ -50,27 +46,13 @@ std::optional<int> Reap(pid_t pid, std::chrono::milliseconds limit) {
 
 // Starts qor-demo with the call-noting library first on the loader's path.
 pid_t StartProgram(const fs::path& callLog) {
-    std::vector<std::string> variables;
-    for (char** entry = environ; *entry != nullptr; ++entry) {
-        const std::string_view variable = *entry;
-        const bool replaced = std::ranges::any_of(
-            std::initializer_list<std::string_view>{"LD_LIBRARY_PATH=", "QOR_TEST_CALL_LOG=",
-                                                    "QT_QPA_PLATFORM="},
-            [&](std::string_view name) { return variable.starts_with(name); });
-        if (!replaced) variables.emplace_back(variable);
-    }
-    variables.push_back(std::string("LD_LIBRARY_PATH=") + CALL_LOG_LIBRARY_DIR);
-    variables.push_back("QOR_TEST_CALL_LOG=" + callLog.string());
-    variables.push_back("QT_QPA_PLATFORM=offscreen");
-    std::vector<char*> environment;
-    for (std::string& variable : variables) environment.push_back(variable.data());
-    environment.push_back(nullptr);
-
-    char program[] = QOR_DEMO;
-    char* arguments[] = {program, nullptr};
     const pid_t pid = fork();
     if (pid == 0) {
-        execve(program, arguments, environment.data());
+        // This test runs no threads of its own, so the child may use setenv.
+        setenv("LD_LIBRARY_PATH", CALL_LOG_LIBRARY_DIR, 1);
+        setenv("QOR_TEST_CALL_LOG", callLog.c_str(), 1);
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        execl(QOR_DEMO, QOR_DEMO, static_cast<char*>(nullptr));
         _exit(127);
     }
     return pid;

@@ -1,7 +1,3 @@
-
-
-
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -125,7 +121,7 @@ TEST_F(WindowTest, EveryRowOfTheTableIsOneControlInItsPlace) {
     }
 }
 
-TEST_F(WindowTest, WindowAndControlsHaveTheOriginalPixels) {
+TEST_F(WindowTest, WindowControlsAndTextsAreTheOriginalOnes) {
     EXPECT_EQ(form->objectName(), "Form1");
     EXPECT_EQ(form->windowTitle(), QString("QOR系列发卡器开发演示程序"));
     EXPECT_EQ(form->size(), QSize(586, 363));
@@ -139,24 +135,19 @@ TEST_F(WindowTest, WindowAndControlsHaveTheOriginalPixels) {
     EXPECT_EQ(Find("edCodeType")->geometry(), QRect(96, 56, 193, 20));
     EXPECT_EQ(Find("edMsg")->geometry(), QRect(8, 248, 545, 100));
     EXPECT_EQ(Find("edMsg")->parentWidget(), form.get());
-}
 
-TEST_F(WindowTest, TextsAreKeptCharacterForCharacter) {
     EXPECT_EQ(Find<QLabel>("Label6")->text(), QString("通讯超时") + QChar(0xE1A0));
     EXPECT_EQ(Find<QLabel>("Label8")->text(), QString("校验") + QChar(0x67C6));
     EXPECT_EQ(Find<QGroupBox>("Frame3")->title(), QString("维根输出格式及取卡方法"));
     EXPECT_EQ(Button("btnReadCard")->text(), QString("读卡号"));
 }
 
-TEST_F(WindowTest, Frame2KeepsItsOwnFontWhichReachesNoChild) {
+// Its children, like every other control, use the window font: checked above.
+TEST_F(WindowTest, Frame2KeepsItsOwnFont) {
     auto* frame2 = Find<QGroupBox>("Frame2");
     EXPECT_TRUE(frame2->title().isEmpty());
     EXPECT_EQ(frame2->font().family(), "MS Sans Serif");
     EXPECT_EQ(frame2->font().pointSizeF(), 8.25);
-    for (const char* inside : {"Label1", "edCardSn", "btnReadCard", "Frame3", "edCardType"}) {
-        EXPECT_EQ(Find(inside)->font().families().value(0), QString("宋体")) << inside;
-        EXPECT_EQ(Find(inside)->font().pointSizeF(), 9.0) << inside;
-    }
     // Whatever face stands in for 宋体 must be a CJK one: the labels are Chinese.
     EXPECT_TRUE(QFontMetrics(Find("Label1")->font()).inFont(QChar(0x8BFB)));
 }
