@@ -48,6 +48,8 @@ public:
     // still running after the timeout.
     int waitForExit(std::chrono::milliseconds timeout = std::chrono::seconds(5));
 
+    pid_t pid() const { return pid_; }
+
     // Everything it wrote on stderr; call once it has exited.
     std::string errorOutput();
 

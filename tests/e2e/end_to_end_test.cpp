@@ -1,0 +1,111 @@
+// The whole chain as an operator drives it: the window with the production
+// binding, the real libQORComm.so found by the loader, and qor-sim serving
+// the default port COM1 through its alias.
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTest>
+
+#include <optional>
+
+#include "main_window.h"
+#include "qorcomm_library.h"
+#include "sim_process.h"
+
+namespace {
+
+QStringList Lines(const QListWidget& list) {
+    QStringList lines;
+    for (int row = 0; row < list.count(); ++row) lines << list.item(row)->text();
+    return lines;
+}
+
+class EndToEnd : public ::testing::Test {
+protected:
+    void SetUp() override {
+        sim.emplace(std::vector<std::string>{"--port", "COM1", "--card", "5A3C96F00F"});
+        ASSERT_FALSE(sim->firstLine().empty()) << "qor-sim did not start";
+        form.emplace(library);
+        form->show();
+    }
+
+    template <typename Widget>
+    Widget* Find(const char* name) {
+        auto* widget = form->findChild<Widget*>(name);
+        EXPECT_NE(widget, nullptr) << name;
+        return widget;
+    }
+    void Click(const char* button) { QTest::mouseClick(Find<QPushButton>(button), Qt::LeftButton); }
+    QString CardSn() { return Find<QLineEdit>("edCardSn")->text(); }
+    QStringList Log() { return Lines(*Find<QListWidget>("edMsg")); }
+
+    simtest::PrivateRuntimeDir runtime;  // COM1 here, not in a real session's folder
+    std::optional<simtest::SimProcess> sim;
+    qor::QorCommLibrary library;
+    std::optional<qor::Form1> form;
+};
+
+TEST_F(EndToEnd, OpenReadEveryFormatAndClose) {
+    Click("cmdOpenCom");
+    EXPECT_EQ(Log(), (QStringList{"打开串口成功", ""}));
+    EXPECT_FALSE(Find<QPushButton>("cmdOpenCom")->isEnabled());
+    EXPECT_TRUE(Find<QPushButton>("cmdCloseCom")->isEnabled());
+
+    // The defaults: the 44-bit format, the low 3 bytes.
+    Click("btnReadCard");
+    EXPECT_EQ(CardSn(), "000096F00F");
+
+    // All data bits, in each format: the ID's low 24, 34, 40 and 32 bits.
+    Find<QComboBox>("edCodeType")->setCurrentIndex(1);
+    const char* expected[] = {"000096F00F", "023C96F00F", "5A3C96F00F", "003C96F00F"};
+    for (int cardType = 0; cardType < 4; ++cardType) {
+        Find<QComboBox>("edCardType")->setCurrentIndex(cardType);
+        Click("btnReadCard");
+        EXPECT_EQ(CardSn(), expected[cardType]) << "card type " << cardType;
+        EXPECT_EQ(Log().back(), QString("读取卡号：") + expected[cardType]);
+    }
+
+    // The whole 26-bit frame, parity bits included.
+    Find<QComboBox>("edCardType")->setCurrentIndex(0);
+    Find<QComboBox>("edCodeType")->setCurrentIndex(0);
+    Click("btnReadCard");
+    EXPECT_EQ(CardSn(), "00012DE01F");
+
+    // A 44-bit frame does not fit the whole-frame method: nothing changes.
+    Find<QComboBox>("edCardType")->setCurrentIndex(2);
+    const qsizetype linesBefore = Log().size();
+    Click("btnReadCard");
+    EXPECT_EQ(CardSn(), "00012DE01F");
+    EXPECT_EQ(Log().size(), linesBefore);
+
+    Click("cmdCloseCom");
+    EXPECT_EQ(Log().mid(Log().size() - 2), (QStringList{"关闭串口成功", ""}));
+    EXPECT_TRUE(Find<QPushButton>("cmdOpenCom")->isEnabled());
+    EXPECT_FALSE(Find<QPushButton>("cmdCloseCom")->isEnabled());
+
+    // With the port closed the library refuses the read; the box keeps its text.
+    Click("btnReadCard");
+    EXPECT_EQ(CardSn(), "00012DE01F");
+
+    form->close();
+    EXPECT_EQ(sim->stop(SIGTERM), 0);
+}
+
+TEST_F(EndToEnd, MissingPortFailsAndTheOperatorCanRetry) {
+    Find<QComboBox>("cboPort")->setEditText("/dev/qor-no-such-port");
+    Click("cmdOpenCom");
+    EXPECT_EQ(Log(), (QStringList{"打开串口失败", ""}));
+    EXPECT_TRUE(Find<QPushButton>("cmdOpenCom")->isEnabled());
+
+    Find<QComboBox>("cboPort")->setEditText(" COM1 ");
+    Click("cmdOpenCom");
+    EXPECT_EQ(Log().mid(2), (QStringList{"打开串口成功", ""}));
+    Click("btnReadCard");
+    EXPECT_EQ(CardSn(), "000096F00F");
+    form->close();
+}
+
+}  // namespace
