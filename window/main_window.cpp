@@ -6,6 +6,7 @@
 
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QCompleter>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -42,7 +43,7 @@ QFont OwnFont() {
     return font;
 }
 
-QWidget* MakeControl(const ControlRow& row, QWidget* container) {
+QWidget* MakeControl(const ControlRow& row, QWidget* container, QCompleter& noCompletion) {
     const QString text = ToQString(row.text);
     switch (row.kind) {
     case ControlKind::Frame:
@@ -54,12 +55,16 @@ QWidget* MakeControl(const ControlRow& row, QWidget* container) {
     }
     case ControlKind::ComboBox: {
         auto* combo = new QComboBox(container);
-        combo->setEditable(true);
-        combo->setInsertPolicy(QComboBox::NoInsert);
-        // Inline completion would turn a typed "COM" into "COM1", and on
-        // leaving the box swap a typed text for an entry differing only in
-        // case: what the operator types must reach the commands as typed.
+        // Typed text must reach the commands as typed: inline completion
+        // would turn "COM" into "COM1" and, on leaving the box, swap a text
+        // for an entry differing only in case. A line edit that arrives with
+        // a completer spares QComboBox building one only to drop it, and
+        // setLineEdit, unlike setEditable, does not build the popup early.
+        auto* edit = new QLineEdit(combo);
+        edit->setCompleter(&noCompletion);
+        combo->setLineEdit(edit);
         combo->setCompleter(nullptr);
+        combo->setInsertPolicy(QComboBox::NoInsert);
         combo->setEditText(text);
         // A chosen entry longer than the box shows its start, as the
         // original did, not its end where Qt leaves the cursor.
@@ -136,14 +141,17 @@ Widget* Form1::Control(std::string_view name) const {
 void Form1::BuildControls() {
     const QFont windowFont = WindowFont();
     const QFont ownFont = OwnFont();
+    QCompleter noCompletion;
     for (const ControlRow& row : window::kControls) {
         QWidget* container =
             row.container == window::kWindowName ? this : Control<QWidget>(row.container);
-        QWidget* control = MakeControl(row, container);
+        QWidget* control = MakeControl(row, container, noCompletion);
         control->setObjectName(ToQString(row.name));
-        // Set on every control, not inherited, so Frame2's own font reaches
-        // none of its children.
-        control->setFont((row.traits & window::kOwnFont) != 0 ? ownFont : windowFont);
+        // Most controls inherit the window font from their container; only
+        // those in Frame2, which keeps a font of its own, need it set. A
+        // needless setFont is not free: a combo box builds its popup for it.
+        const QFont& font = (row.traits & window::kOwnFont) != 0 ? ownFont : windowFont;
+        if (control->font() != font) control->setFont(font);
         control->setGeometry(PixelRect(row));
         control->setEnabled((row.traits & window::kStartsDisabled) == 0);
     }
