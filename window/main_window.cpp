@@ -10,12 +10,12 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QPushButton>
 #include <QScreen>
 #include <QStyle>
 
 #include "control_table.h"
+#include "message_list.h"
 
 namespace qor {
 namespace {
@@ -81,14 +81,8 @@ QWidget* MakeControl(const ControlRow& row, QWidget* container, QCompleter& noCo
         button->setDefault(false);
         return button;
     }
-    case ControlKind::ListBox: {
-        auto* list = new QListWidget(container);
-        list->setSortingEnabled(false);
-        // Every line has the window font's height, so the view can lay out
-        // a long log without measuring each line again after every append.
-        list->setUniformItemSizes(true);
-        return list;
-    }
+    case ControlKind::ListBox:
+        return new MessageList(container);
     }
     Q_UNREACHABLE();
 }
@@ -168,7 +162,7 @@ void Form1::BuildControls() {
     cmdCloseCom_ = Control<QPushButton>("cmdCloseCom");
     btnReadCard_ = Control<QPushButton>("btnReadCard");
     edCardSn_ = Control<QLineEdit>("edCardSn");
-    edMsg_ = Control<QListWidget>("edMsg");
+    edMsg_ = Control<MessageList>("edMsg");
 }
 
 void Form1::SelectDefaults() {
@@ -210,7 +204,7 @@ void Form1::SetCloseComEnabled(bool enabled) { cmdCloseCom_->setEnabled(enabled)
 void Form1::SetCardSn(std::string_view text) { edCardSn_->setText(ToQString(text)); }
 
 // No scrolling here: the view stays where the operator left it.
-void Form1::AppendLog(std::string_view line) { edMsg_->addItem(ToQString(line)); }
+void Form1::AppendLog(std::string_view line) { edMsg_->AppendLine(ToQString(line)); }
 
 // The window always closes: nothing here may refuse it.
 void Form1::closeEvent(QCloseEvent* event) {

@@ -10,11 +10,12 @@
 
 class QCloseEvent;
 class QComboBox;
-class QListWidget;
 class QLineEdit;
 class QPushButton;
 
 namespace qor {
+
+class MessageList;
 
 // The program's only window. It builds its controls from the control table,
 // hands clicks to the reader commands and shows what they report.
@@ -57,7 +58,7 @@ private:
     QPushButton* cmdCloseCom_ = nullptr;
     QPushButton* btnReadCard_ = nullptr;
     QLineEdit* edCardSn_ = nullptr;
-    QListWidget* edMsg_ = nullptr;
+    MessageList* edMsg_ = nullptr;
 };
 
 }  // namespace qor

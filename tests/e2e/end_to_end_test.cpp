@@ -5,21 +5,21 @@
 
 #include <QComboBox>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QPushButton>
 #include <QTest>
 
 #include <optional>
 
 #include "main_window.h"
+#include "message_list.h"
 #include "qorcomm_library.h"
 #include "sim_process.h"
 
 namespace {
 
-QStringList Lines(const QListWidget& list) {
+QStringList Lines(const qor::MessageList& list) {
     QStringList lines;
-    for (int row = 0; row < list.count(); ++row) lines << list.item(row)->text();
+    for (int row = 0; row < list.count(); ++row) lines << list.line(row);
     return lines;
 }
 
@@ -40,7 +40,7 @@ protected:
     }
     void Click(const char* button) { QTest::mouseClick(Find<QPushButton>(button), Qt::LeftButton); }
     QString CardSn() { return Find<QLineEdit>("edCardSn")->text(); }
-    QStringList Log() { return Lines(*Find<QListWidget>("edMsg")); }
+    QStringList Log() { return Lines(*Find<qor::MessageList>("edMsg")); }
 
     simtest::PrivateRuntimeDir runtime;  // COM1 here, not in a real session's folder
     std::optional<simtest::SimProcess> sim;
