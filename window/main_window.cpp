@@ -5,6 +5,7 @@
 #include <vector>
 
 #include <QCloseEvent>
+#include <QFontInfo>
 #include <QComboBox>
 #include <QCompleter>
 #include <QGroupBox>
@@ -33,6 +34,11 @@ QFont WindowFont() {
     QFont font(families);
     font.setPointSizeF(window::kWindowFontPoints);
     font.setWeight(QFont::Normal);
+    // Label6's private-use character is in no font, and looking for it sends
+    // Qt through every fallback face: megabytes of font file mapped for a box.
+    // A Song face, once found, has every other character of the window, so
+    // then nothing is looked for elsewhere; without one, fallback stays on.
+    if (families.contains(QFontInfo(font).family())) font.setStyleStrategy(QFont::NoFontMerging);
     return font;
 }
 
