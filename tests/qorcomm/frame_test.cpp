@@ -64,7 +64,7 @@ TEST(Frame, JudgesBrokenAndIncompleteFrames) {
   Bytes bad_crc = kCard26;
   bad_crc[10] ^= 0x01;
   Bytes bad_etx = kCard26;
-  bad_etx.back() = 0x04;
+  bad_etx[12] = 0x04;  // the ETX of the 13-byte frame
   Bytes flipped_payload = kCard26;
   flipped_payload[6] ^= 0x80;
   const struct {
