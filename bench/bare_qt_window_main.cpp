@@ -12,7 +12,9 @@
 
 namespace {
 
-QString Q(std::string_view utf8) { return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())); }
+QString Q(std::string_view utf8) {
+    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+}
 
 void ShowTheWindowsTexts(QWidget* window) {
     QStringList families;
@@ -22,7 +24,8 @@ void ShowTheWindowsTexts(QWidget* window) {
     window->setFont(font);
     QString texts = Q(qor::window::kCaption);
     for (const auto& row : qor::window::kControls) texts += Q(row.text);
-    for (const auto& list : qor::window::kLists) texts += Q(list.entries[static_cast<std::size_t>(list.defaultPosition)]);
+    for (const auto& list : qor::window::kLists)
+        texts += Q(list.entries[static_cast<std::size_t>(list.defaultPosition)]);
     auto* label = new QLabel(texts, window);
     label->setWordWrap(true);
     label->setGeometry(0, 0, window->width(), window->height());

@@ -70,7 +70,8 @@ class InstantLibrary : public qor::ReaderLibrary {
 public:
     std::int32_t CROpenCom(const char*, std::int32_t) override { return 1; }
     std::int32_t CRCloseCom() override { return 0; }
-    std::int32_t CRReadCardSN(std::int32_t&, unsigned char* sn, std::int32_t, std::int32_t) override {
+    std::int32_t CRReadCardSN(std::int32_t&, unsigned char* sn, std::int32_t,
+                              std::int32_t) override {
         std::memcpy(sn, "0000B2C3D4", 11);
         return 0;
     }
@@ -100,7 +101,8 @@ void BenchCommands() {
     };
     for (const auto& [name, call] : commands) {
         const double us = MicrosecondsPerCall(call);
-        rows.push_back({std::string(name) + ", fake library", Format("%.2f us", us), "microseconds", us < 10});
+        rows.push_back(
+            {std::string(name) + ", fake library", Format("%.2f us", us), "microseconds", us < 10});
     }
 }
 
@@ -140,8 +142,8 @@ void BenchStartup() {
     }
     const double ratio = Median(ours) / Median(bare);
     rows.push_back({"window start-up (construct, show, first paint), median",
-                    Format("%.0f us", Median(ours)) + " vs bare " + Format("%.0f us", Median(bare)) +
-                        ": ratio " + Format("%.2f", ratio),
+                    Format("%.0f us", Median(ours)) + " vs bare " +
+                        Format("%.0f us", Median(bare)) + ": ratio " + Format("%.2f", ratio),
                     "ratio <= 1.25", ratio <= 1.25});
 }
 
@@ -211,8 +213,9 @@ void BenchMemory(const std::string& binFolder) {
     const auto row = [ours](const char* measure, long yardstick) {
         const double ratio = static_cast<double>(ours) / static_cast<double>(yardstick);
         rows.push_back({measure,
-                        Format("%.1f MiB", ours / 1024.0) + " vs " + Format("%.1f MiB", yardstick / 1024.0) +
-                            ": ratio " + Format("%.2f", ratio),
+                        Format("%.1f MiB", ours / 1024.0) + " vs " +
+                            Format("%.1f MiB", yardstick / 1024.0) + ": ratio " +
+                            Format("%.2f", ratio),
                         "ratio <= 1.15", ours > 0 && yardstick > 0 && ratio <= 1.15});
     };
     row("peak resident memory after start-up, vs a bare Qt window", bare);
@@ -223,7 +226,8 @@ void BenchRoundTrip() {
     simtest::SimProcess sim({});
     const std::string pty = sim.firstLine();
     if (pty.empty() || CROpenCom(pty.c_str(), 115200) != QOR_OPENED) {
-        rows.push_back({"read round trip, library and qor-sim", "could not open the simulator", "-", false});
+        rows.push_back(
+            {"read round trip, library and qor-sim", "could not open the simulator", "-", false});
         return;
     }
     std::vector<double> samples;
@@ -242,8 +246,8 @@ void BenchRoundTrip() {
         return;
     }
     const double median = Median(samples) / 1000, p99 = Percentile(samples, 0.99) / 1000;
-    rows.push_back({"read round trip over a pseudo-terminal, median",
-                    Format("%.3f ms", median), "< 2 ms", median < 2});
+    rows.push_back({"read round trip over a pseudo-terminal, median", Format("%.3f ms", median),
+                    "< 2 ms", median < 2});
     rows.push_back({"read round trip over a pseudo-terminal, 99th percentile",
                     Format("%.3f ms", p99), "-", true});
 }
@@ -263,7 +267,7 @@ int main(int argc, char* argv[]) {
 
     std::printf("| measure | figure | goal | met |\n|---|---|---|---|\n");
     for (const Row& row : rows)
-        std::printf("| %s | %s | %s | %s |\n", row.measure.c_str(), row.value.c_str(), row.goal.c_str(),
-                    row.met ? "yes" : "no");
+        std::printf("| %s | %s | %s | %s |\n", row.measure.c_str(), row.value.c_str(),
+                    row.goal.c_str(), row.met ? "yes" : "no");
     return 0;
 }

@@ -26,41 +26,41 @@ std::size_t BuildReadRequest(std::uint8_t seq, std::uint8_t card_type,
                              std::span<std::uint8_t, kMaxFrame> out);
 
 struct CardAnswer {
-  // QOR_OK when `bytes` holds the Wiegand frame the reader sent; otherwise
-  // the failure (QOR_E_TIMEOUT, QOR_E_PARTIAL, QOR_E_BAD_FRAME, QOR_E_NO_CARD).
-  std::int32_t code = 0;
-  std::uint8_t bit_count = 0;
-  std::uint8_t byte_count = 0;
-  std::array<std::uint8_t, kMaxPayload> bytes{};
+    // QOR_OK when `bytes` holds the Wiegand frame the reader sent; otherwise
+    // the failure (QOR_E_TIMEOUT, QOR_E_PARTIAL, QOR_E_BAD_FRAME, QOR_E_NO_CARD).
+    std::int32_t code = 0;
+    std::uint8_t bit_count = 0;
+    std::uint8_t byte_count = 0;
+    std::array<std::uint8_t, kMaxPayload> bytes{};
 
-  std::span<const std::uint8_t> Bits() const { return {bytes.data(), byte_count}; }
+    std::span<const std::uint8_t> Bits() const { return {bytes.data(), byte_count}; }
 };
 
 // Judges the bytes that arrive after the request with sequence number `seq`
 // was sent. Holds at most one frame's worth of bytes whatever it is fed.
 class AnswerParser {
- public:
-  explicit AnswerParser(std::uint8_t seq) : seq_(seq) {}
+public:
+    explicit AnswerParser(std::uint8_t seq) : seq_(seq) {}
 
-  // Takes the bytes as they arrive; returns true once the answer is judged.
-  // Bytes fed after that are ignored.
-  bool Feed(std::span<const std::uint8_t> bytes);
+    // Takes the bytes as they arrive; returns true once the answer is judged.
+    // Bytes fed after that are ignored.
+    bool Feed(std::span<const std::uint8_t> bytes);
 
-  // The judged answer; before there is one, what the wait amounts to if the
-  // deadline comes now: QOR_E_TIMEOUT or QOR_E_PARTIAL.
-  CardAnswer Result() const;
+    // The judged answer; before there is one, what the wait amounts to if the
+    // deadline comes now: QOR_E_TIMEOUT or QOR_E_PARTIAL.
+    CardAnswer Result() const;
 
- private:
-  void Drain();
-  void Drop(std::size_t count);
+private:
+    void Drain();
+    void Drop(std::size_t count);
 
-  std::uint8_t seq_;
-  bool done_ = false;
-  // Bytes arrived that were not a whole frame answering an earlier request.
-  bool stray_ = false;
-  CardAnswer answer_;
-  std::array<std::uint8_t, kMaxFrame> held_{};
-  std::size_t held_count_ = 0;
+    std::uint8_t seq_;
+    bool done_ = false;
+    // Bytes arrived that were not a whole frame answering an earlier request.
+    bool stray_ = false;
+    CardAnswer answer_;
+    std::array<std::uint8_t, kMaxFrame> held_{};
+    std::size_t held_count_ = 0;
 };
 
 }  // namespace qorcomm

@@ -14,62 +14,61 @@ constexpr std::size_t kPayloadAt = 4;
 
 }  // namespace
 
-std::size_t BuildFrame(std::uint8_t seq, std::uint8_t cmd,
-                       std::span<const std::uint8_t> payload,
+std::size_t BuildFrame(std::uint8_t seq, std::uint8_t cmd, std::span<const std::uint8_t> payload,
                        std::span<std::uint8_t, kMaxFrame> out) {
-  if (payload.size() > kMaxPayload) return 0;
-  out[0] = kStx;
-  out[kSeqAt] = seq;
-  out[kCmdAt] = cmd;
-  out[kLenAt] = static_cast<std::uint8_t>(payload.size());
-  std::copy(payload.begin(), payload.end(), out.begin() + kPayloadAt);
-  const std::size_t crc_at = kPayloadAt + payload.size();
-  // The CRC covers SEQ through the payload, not the STX.
-  const std::uint16_t crc = Crc16CcittFalse(out.subspan(kSeqAt, crc_at - kSeqAt));
-  out[crc_at] = static_cast<std::uint8_t>(crc >> 8);
-  out[crc_at + 1] = static_cast<std::uint8_t>(crc & 0xFF);
-  out[crc_at + 2] = kEtx;
-  return crc_at + 3;
+    if (payload.size() > kMaxPayload) return 0;
+    out[0] = kStx;
+    out[kSeqAt] = seq;
+    out[kCmdAt] = cmd;
+    out[kLenAt] = static_cast<std::uint8_t>(payload.size());
+    std::copy(payload.begin(), payload.end(), out.begin() + kPayloadAt);
+    const std::size_t crc_at = kPayloadAt + payload.size();
+    // The CRC covers SEQ through the payload, not the STX.
+    const std::uint16_t crc = Crc16CcittFalse(out.subspan(kSeqAt, crc_at - kSeqAt));
+    out[crc_at] = static_cast<std::uint8_t>(crc >> 8);
+    out[crc_at + 1] = static_cast<std::uint8_t>(crc & 0xFF);
+    out[crc_at + 2] = kEtx;
+    return crc_at + 3;
 }
 
 ScanResult ScanFrame(std::span<const std::uint8_t> bytes) {
-  ScanResult result;
-  const auto stx = std::find(bytes.begin(), bytes.end(), kStx);
-  result.skipped = static_cast<std::size_t>(stx - bytes.begin());
-  result.consumed = result.skipped;
-  if (stx == bytes.end()) return result;
+    ScanResult result;
+    const auto stx = std::find(bytes.begin(), bytes.end(), kStx);
+    result.skipped = static_cast<std::size_t>(stx - bytes.begin());
+    result.consumed = result.skipped;
+    if (stx == bytes.end()) return result;
 
-  const std::span<const std::uint8_t> frame = bytes.subspan(result.skipped);
-  if (frame.size() <= kLenAt) {
-    result.status = ScanStatus::kPartial;
-    return result;
-  }
-  const std::size_t len = frame[kLenAt];
-  if (len > kMaxPayload) {
-    result.status = ScanStatus::kInvalid;
-    return result;
-  }
-  const std::size_t total = len + kFrameOverhead;
-  if (frame.size() < total) {
-    result.status = ScanStatus::kPartial;
-    return result;
-  }
+    const std::span<const std::uint8_t> frame = bytes.subspan(result.skipped);
+    if (frame.size() <= kLenAt) {
+        result.status = ScanStatus::kPartial;
+        return result;
+    }
+    const std::size_t len = frame[kLenAt];
+    if (len > kMaxPayload) {
+        result.status = ScanStatus::kInvalid;
+        return result;
+    }
+    const std::size_t total = len + kFrameOverhead;
+    if (frame.size() < total) {
+        result.status = ScanStatus::kPartial;
+        return result;
+    }
 
-  const std::size_t crc_at = kPayloadAt + len;
-  const std::uint16_t crc = Crc16CcittFalse(frame.subspan(kSeqAt, crc_at - kSeqAt));
-  const bool crc_ok = frame[crc_at] == (crc >> 8) && frame[crc_at + 1] == (crc & 0xFF);
-  if (!crc_ok || frame[crc_at + 2] != kEtx) {
-    result.status = ScanStatus::kInvalid;
-    return result;
-  }
+    const std::size_t crc_at = kPayloadAt + len;
+    const std::uint16_t crc = Crc16CcittFalse(frame.subspan(kSeqAt, crc_at - kSeqAt));
+    const bool crc_ok = frame[crc_at] == (crc >> 8) && frame[crc_at + 1] == (crc & 0xFF);
+    if (!crc_ok || frame[crc_at + 2] != kEtx) {
+        result.status = ScanStatus::kInvalid;
+        return result;
+    }
 
-  result.status = ScanStatus::kValid;
-  result.consumed += total;
-  result.frame.seq = frame[kSeqAt];
-  result.frame.cmd = frame[kCmdAt];
-  result.frame.len = static_cast<std::uint8_t>(len);
-  std::copy_n(frame.begin() + kPayloadAt, len, result.frame.payload.begin());
-  return result;
+    result.status = ScanStatus::kValid;
+    result.consumed += total;
+    result.frame.seq = frame[kSeqAt];
+    result.frame.cmd = frame[kCmdAt];
+    result.frame.len = static_cast<std::uint8_t>(len);
+    std::copy_n(frame.begin() + kPayloadAt, len, result.frame.payload.begin());
+    return result;
 }
 
 }  // namespace qorcomm

@@ -18,35 +18,34 @@ inline constexpr std::size_t kFrameOverhead = 7;
 inline constexpr std::size_t kMaxFrame = kMaxPayload + kFrameOverhead;
 
 struct Frame {
-  std::uint8_t seq = 0;
-  std::uint8_t cmd = 0;
-  std::uint8_t len = 0;
-  std::array<std::uint8_t, kMaxPayload> payload{};
+    std::uint8_t seq = 0;
+    std::uint8_t cmd = 0;
+    std::uint8_t len = 0;
+    std::array<std::uint8_t, kMaxPayload> payload{};
 
-  std::span<const std::uint8_t> Payload() const { return {payload.data(), len}; }
+    std::span<const std::uint8_t> Payload() const { return {payload.data(), len}; }
 };
 
 // Writes the frame for `seq`, `cmd` and `payload` into `out` and returns its
 // length, or 0 when the payload is over kMaxPayload bytes.
-std::size_t BuildFrame(std::uint8_t seq, std::uint8_t cmd,
-                       std::span<const std::uint8_t> payload,
+std::size_t BuildFrame(std::uint8_t seq, std::uint8_t cmd, std::span<const std::uint8_t> payload,
                        std::span<std::uint8_t, kMaxFrame> out);
 
 enum class ScanStatus {
-  kNoFrame,  // no STX anywhere: every byte was skipped
-  kPartial,  // a frame has started but is not complete yet
-  kInvalid,  // a complete-enough frame that breaks the framing rules
-  kValid,    // a whole frame with a matching CRC
+    kNoFrame,  // no STX anywhere: every byte was skipped
+    kPartial,  // a frame has started but is not complete yet
+    kInvalid,  // a complete-enough frame that breaks the framing rules
+    kValid,    // a whole frame with a matching CRC
 };
 
 struct ScanResult {
-  ScanStatus status = ScanStatus::kNoFrame;
-  // Bytes before the STX (all of them for kNoFrame); the frame starts there.
-  std::size_t skipped = 0;
-  // Bytes the caller may drop from the front: the skipped ones, plus the
-  // frame itself when it is valid.
-  std::size_t consumed = 0;
-  Frame frame;  // only meaningful for kValid
+    ScanStatus status = ScanStatus::kNoFrame;
+    // Bytes before the STX (all of them for kNoFrame); the frame starts there.
+    std::size_t skipped = 0;
+    // Bytes the caller may drop from the front: the skipped ones, plus the
+    // frame itself when it is valid.
+    std::size_t consumed = 0;
+    Frame frame;  // only meaningful for kValid
 };
 
 // Looks for the first frame in `bytes`. Judges LEN as soon as it is there,

@@ -25,16 +25,16 @@ constexpr std::size_t kMaxPortName = PATH_MAX - 1;
 constexpr auto kAnswerTimeout = std::chrono::milliseconds(QOR_ANSWER_TIMEOUT_MS);
 
 struct Line {
-  std::mutex mutex;
-  qorcomm::SerialPort port;
-  // Kept across reopenings, so an answer still on its way from before cannot
-  // pass for the answer to the next request.
-  std::uint8_t seq = 0;
+    std::mutex mutex;
+    qorcomm::SerialPort port;
+    // Kept across reopenings, so an answer still on its way from before cannot
+    // pass for the answer to the next request.
+    std::uint8_t seq = 0;
 };
 
 Line& TheLine() {
-  static Line line;
-  return line;
+    static Line line;
+    return line;
 }
 
 // No C++ exception may reach a C caller. Nothing below throws except on
@@ -42,78 +42,78 @@ Line& TheLine() {
 // system call.
 template <typename Body>
 std::int32_t Guarded(Body&& body) noexcept {
-  try {
-    return body();
-  } catch (...) {
-    return QOR_E_IO;
-  }
+    try {
+        return body();
+    } catch (...) {
+        return QOR_E_IO;
+    }
 }
 
 std::int32_t ReadCard(int32_t* aux, unsigned char* sn, int32_t card_type, int32_t code_type) {
-  if (sn == nullptr || card_type < 0 || card_type >= qorcomm::kCardTypeCount ||
-      code_type < 0 || code_type >= qorcomm::kCodeTypeCount) {
-    return QOR_E_ARGUMENT;
-  }
-  Line& line = TheLine();
-  const std::lock_guard lock(line.mutex);
-  if (!line.port.IsOpen()) return QOR_E_NOT_OPEN;
+    if (sn == nullptr || card_type < 0 || card_type >= qorcomm::kCardTypeCount || code_type < 0 ||
+        code_type >= qorcomm::kCodeTypeCount) {
+        return QOR_E_ARGUMENT;
+    }
+    Line& line = TheLine();
+    const std::lock_guard lock(line.mutex);
+    if (!line.port.IsOpen()) return QOR_E_NOT_OPEN;
 
-  std::int32_t result = line.port.DiscardInput();
-  if (result != QOR_OK) return result;
+    std::int32_t result = line.port.DiscardInput();
+    if (result != QOR_OK) return result;
 
-  const std::uint8_t seq = ++line.seq;
-  std::array<std::uint8_t, qorcomm::kMaxFrame> request{};
-  const std::size_t request_size =
-      qorcomm::BuildReadRequest(seq, static_cast<std::uint8_t>(card_type), request);
-  result = line.port.WriteAll({request.data(), request_size}, Clock::now() + kAnswerTimeout);
-  if (result != QOR_OK) return result;
-  // The request has been sent once its last bit has left the line, which at
-  // slow rates is well after write() returns.
-  const Clock::time_point deadline =
-      Clock::now() + line.port.WireTime(request_size) + kAnswerTimeout;
+    const std::uint8_t seq = ++line.seq;
+    std::array<std::uint8_t, qorcomm::kMaxFrame> request{};
+    const std::size_t request_size =
+        qorcomm::BuildReadRequest(seq, static_cast<std::uint8_t>(card_type), request);
+    result = line.port.WriteAll({request.data(), request_size}, Clock::now() + kAnswerTimeout);
+    if (result != QOR_OK) return result;
+    // The request has been sent once its last bit has left the line, which at
+    // slow rates is well after write() returns.
+    const Clock::time_point deadline =
+        Clock::now() + line.port.WireTime(request_size) + kAnswerTimeout;
 
-  qorcomm::AnswerParser parser(seq);
-  std::array<std::uint8_t, 64> chunk{};
-  for (;;) {
-    const std::int32_t got = line.port.ReadSome(chunk, deadline);
-    if (got < 0) return got;
-    if (got == 0) break;
-    if (parser.Feed({chunk.data(), static_cast<std::size_t>(got)})) break;
-  }
-  const qorcomm::CardAnswer answer = parser.Result();
-  if (answer.code != QOR_OK) return answer.code;
+    qorcomm::AnswerParser parser(seq);
+    std::array<std::uint8_t, 64> chunk{};
+    for (;;) {
+        const std::int32_t got = line.port.ReadSome(chunk, deadline);
+        if (got < 0) return got;
+        if (got == 0) break;
+        if (parser.Feed({chunk.data(), static_cast<std::size_t>(got)})) break;
+    }
+    const qorcomm::CardAnswer answer = parser.Result();
+    if (answer.code != QOR_OK) return answer.code;
 
-  qorcomm::CardNumberText text{};
-  result = qorcomm::DecodeCardNumber(answer.Bits(), answer.bit_count, card_type, code_type, text);
-  if (result != QOR_OK) return result;
-  std::memcpy(sn, text.data(), text.size());
-  if (aux != nullptr) *aux = answer.bit_count;
-  return QOR_OK;
+    qorcomm::CardNumberText text{};
+    result = qorcomm::DecodeCardNumber(answer.Bits(), answer.bit_count, card_type, code_type, text);
+    if (result != QOR_OK) return result;
+    std::memcpy(sn, text.data(), text.size());
+    if (aux != nullptr) *aux = answer.bit_count;
+    return QOR_OK;
 }
 
 }  // namespace
 
 int32_t QORCOMM_CALL CROpenCom(const char* port, int32_t baud) {
-  return Guarded([&]() -> std::int32_t {
-    if (port == nullptr) return QOR_E_ARGUMENT;
-    // Bounded, so rejecting an absurdly long name costs no more than a path.
-    const std::size_t length = ::strnlen(port, kMaxPortName + 1);
-    if (length == 0 || length > kMaxPortName) return QOR_E_ARGUMENT;
-    Line& line = TheLine();
-    const std::lock_guard lock(line.mutex);
-    return line.port.Open(qorcomm::ResolvePortName({port, length}), baud);
-  });
+    return Guarded([&]() -> std::int32_t {
+        if (port == nullptr) return QOR_E_ARGUMENT;
+        // Bounded, so rejecting an absurdly long name costs no more than a path.
+        const std::size_t length = ::strnlen(port, kMaxPortName + 1);
+        if (length == 0 || length > kMaxPortName) return QOR_E_ARGUMENT;
+        Line& line = TheLine();
+        const std::lock_guard lock(line.mutex);
+        return line.port.Open(qorcomm::ResolvePortName({port, length}), baud);
+    });
 }
 
 int32_t QORCOMM_CALL CRCloseCom(void) {
-  return Guarded([]() -> std::int32_t {
-    Line& line = TheLine();
-    const std::lock_guard lock(line.mutex);
-    return line.port.Close();
-  });
+    return Guarded([]() -> std::int32_t {
+        Line& line = TheLine();
+        const std::lock_guard lock(line.mutex);
+        return line.port.Close();
+    });
 }
 
 int32_t QORCOMM_CALL CRReadCardSN(int32_t* aux, unsigned char* sn, int32_t cardType,
                                   int32_t codeType) {
-  return Guarded([&]() { return ReadCard(aux, sn, cardType, codeType); });
+    return Guarded([&]() { return ReadCard(aux, sn, cardType, codeType); });
 }

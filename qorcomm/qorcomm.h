@@ -29,28 +29,28 @@ extern "C" {
 
 /* Result codes. */
 enum {
-    QOR_OK = 0,            /* read done, or port closed */
-    QOR_OPENED = 1,        /* CROpenCom: the port is open */
+    QOR_OK = 0,     /* read done, or port closed */
+    QOR_OPENED = 1, /* CROpenCom: the port is open */
 
-    QOR_E_ARGUMENT = -1,   /* null port or sn, empty or over-long port name
-                              (PATH_MAX bytes or more), card or code type out
-                              of range; nothing else is done */
-    QOR_E_NO_DEVICE = -2,  /* the port name leads to nothing that can be opened */
+    QOR_E_ARGUMENT = -1,     /* null port or sn, empty or over-long port name
+                                (PATH_MAX bytes or more), card or code type out
+                                of range; nothing else is done */
+    QOR_E_NO_DEVICE = -2,    /* the port name leads to nothing that can be opened */
     QOR_E_NOT_TERMINAL = -3, /* it is not a terminal device (regular file,
                                 directory, pipe, ...); nothing was written */
-    QOR_E_BAUD = -4,       /* the platform cannot set this baud rate */
-    QOR_E_IO = -5,         /* a system call on the port failed (device gone) */
-    QOR_E_NOT_OPEN = -6,   /* CRReadCardSN without an open port */
-    QOR_E_TIMEOUT = -7,    /* no byte of an answer within the answer timeout
-                              (whole answers to earlier requests don't count) */
-    QOR_E_PARTIAL = -8,    /* bytes that were not a whole answer (the start of
-                              a frame, or stray bytes), then nothing until the
-                              timeout */
-    QOR_E_BAD_FRAME = -9,  /* an answer that fails framing or checksum, or
-                              does not answer the request that was sent */
-    QOR_E_NO_CARD = -10,   /* the reader answered: no card in its field */
-    QOR_E_PARITY = -11,    /* the Wiegand frame's parity or check bits are wrong */
-    QOR_E_TOO_WIDE = -12   /* code type 0 on a frame of more than 40 bits */
+    QOR_E_BAUD = -4,         /* the platform cannot set this baud rate */
+    QOR_E_IO = -5,           /* a system call on the port failed (device gone) */
+    QOR_E_NOT_OPEN = -6,     /* CRReadCardSN without an open port */
+    QOR_E_TIMEOUT = -7,      /* no byte of an answer within the answer timeout
+                                (whole answers to earlier requests don't count) */
+    QOR_E_PARTIAL = -8,      /* bytes that were not a whole answer (the start of
+                                a frame, or stray bytes), then nothing until the
+                                timeout */
+    QOR_E_BAD_FRAME = -9,    /* an answer that fails framing or checksum, or
+                                does not answer the request that was sent */
+    QOR_E_NO_CARD = -10,     /* the reader answered: no card in its field */
+    QOR_E_PARITY = -11,      /* the Wiegand frame's parity or check bits are wrong */
+    QOR_E_TOO_WIDE = -12     /* code type 0 on a frame of more than 40 bits */
 };
 
 /* How long a read waits for the whole answer, in milliseconds. */
@@ -69,7 +69,7 @@ enum {
  * With valid arguments, an open port is closed first, whatever happens next.
  * Returns QOR_OPENED, or a negative code; after any but QOR_E_ARGUMENT, no
  * port is open. */
-QORCOMM_EXPORT int32_t QORCOMM_CALL CROpenCom(const char *port, int32_t baud);
+QORCOMM_EXPORT int32_t QORCOMM_CALL CROpenCom(const char* port, int32_t baud);
 
 /* Closes the port. Returns QOR_OK, also when nothing was open, or QOR_E_IO. */
 QORCOMM_EXPORT int32_t QORCOMM_CALL CRCloseCom(void);
@@ -85,8 +85,8 @@ QORCOMM_EXPORT int32_t QORCOMM_CALL CRCloseCom(void);
  * On failure neither `sn` nor `aux` is written. Arguments are checked
  * before anything is sent; the wait for the answer ends QOR_ANSWER_TIMEOUT_MS
  * after the request has left the line. */
-QORCOMM_EXPORT int32_t QORCOMM_CALL CRReadCardSN(int32_t *aux, unsigned char *sn,
-                                                 int32_t cardType, int32_t codeType);
+QORCOMM_EXPORT int32_t QORCOMM_CALL CRReadCardSN(int32_t* aux, unsigned char* sn, int32_t cardType,
+                                                 int32_t codeType);
 
 #ifdef __cplusplus
 }

@@ -14,17 +14,16 @@ namespace qorcomm {
 namespace {
 
 struct Rate {
-  std::int32_t baud;
-  speed_t speed;
+    std::int32_t baud;
+    speed_t speed;
 };
 
 // Only the rates termios names: a custom divisor would need ioctls that
 // pseudo-terminals and many USB adapters refuse, so those rates fail the open.
 constexpr Rate kRates[] = {
-    {50, B50},         {75, B75},           {110, B110},         {134, B134},
-    {150, B150},       {200, B200},         {300, B300},         {600, B600},
-    {1200, B1200},     {1800, B1800},       {2400, B2400},       {4800, B4800},
-    {9600, B9600},     {19200, B19200},     {38400, B38400},
+    {50, B50},           {75, B75},     {110, B110},   {134, B134},     {150, B150},
+    {200, B200},         {300, B300},   {600, B600},   {1200, B1200},   {1800, B1800},
+    {2400, B2400},       {4800, B4800}, {9600, B9600}, {19200, B19200}, {38400, B38400},
 #ifdef B57600
     {57600, B57600},
 #endif
@@ -76,35 +75,35 @@ constexpr Rate kRates[] = {
 // XON/XOFF as the port's last user set them: the reader's line has neither,
 // and a port left with RTS/CTS on would never send the request.
 void MakeRaw(termios& tio) {
-  tio.c_iflag &= ~static_cast<tcflag_t>(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR |
-                                        ICRNL | IXON | IXOFF | IXANY | INPCK);
-  tio.c_oflag &= ~static_cast<tcflag_t>(OPOST);
-  tio.c_lflag &= ~static_cast<tcflag_t>(ECHO | ECHONL | ICANON | ISIG | IEXTEN);
-  tio.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB | CSTOPB | CRTSCTS);
-  tio.c_cflag |= CS8 | CLOCAL | CREAD;
-  // Reads never block (O_NONBLOCK), poll() does the waiting.
-  tio.c_cc[VMIN] = 1;
-  tio.c_cc[VTIME] = 0;
+    tio.c_iflag &= ~static_cast<tcflag_t>(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR |
+                                          ICRNL | IXON | IXOFF | IXANY | INPCK);
+    tio.c_oflag &= ~static_cast<tcflag_t>(OPOST);
+    tio.c_lflag &= ~static_cast<tcflag_t>(ECHO | ECHONL | ICANON | ISIG | IEXTEN);
+    tio.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB | CSTOPB | CRTSCTS);
+    tio.c_cflag |= CS8 | CLOCAL | CREAD;
+    // Reads never block (O_NONBLOCK), poll() does the waiting.
+    tio.c_cc[VMIN] = 1;
+    tio.c_cc[VTIME] = 0;
 }
 
 // poll()'s timeout for what is left until `deadline`, rounded up so the
 // wait never ends just short of it.
 int MillisecondsUntil(Clock::time_point deadline) {
-  const auto left = deadline - Clock::now();
-  if (left <= Clock::duration::zero()) return 0;
-  return static_cast<int>(std::chrono::ceil<std::chrono::milliseconds>(left).count());
+    const auto left = deadline - Clock::now();
+    if (left <= Clock::duration::zero()) return 0;
+    return static_cast<int>(std::chrono::ceil<std::chrono::milliseconds>(left).count());
 }
 
 // Waits for `events` on `fd` until `deadline`. Returns the revents, 0 at the
 // deadline, or -1 when poll itself fails.
 int Await(int fd, short events, Clock::time_point deadline) {
-  for (;;) {
-    pollfd entry{fd, events, 0};
-    const int ready = ::poll(&entry, 1, MillisecondsUntil(deadline));
-    if (ready > 0) return entry.revents;
-    if (ready < 0 && errno != EINTR) return -1;
-    if (ready == 0 && Clock::now() >= deadline) return 0;
-  }
+    for (;;) {
+        pollfd entry{fd, events, 0};
+        const int ready = ::poll(&entry, 1, MillisecondsUntil(deadline));
+        if (ready > 0) return entry.revents;
+        if (ready < 0 && errno != EINTR) return -1;
+        if (ready == 0 && Clock::now() >= deadline) return 0;
+    }
 }
 
 constexpr short kFailure = POLLERR | POLLHUP | POLLNVAL;
@@ -112,103 +111,102 @@ constexpr short kFailure = POLLERR | POLLHUP | POLLNVAL;
 }  // namespace
 
 std::optional<speed_t> SpeedFor(std::int32_t baud) {
-  for (const Rate& rate : kRates) {
-    if (rate.baud == baud) return rate.speed;
-  }
-  return std::nullopt;
+    for (const Rate& rate : kRates) {
+        if (rate.baud == baud) return rate.speed;
+    }
+    return std::nullopt;
 }
 
 std::int32_t SerialPort::Open(const std::string& path, std::int32_t baud) {
-  Close();
-  const std::optional<speed_t> speed = SpeedFor(baud);
-  if (!speed) return QOR_E_BAUD;
+    Close();
+    const std::optional<speed_t> speed = SpeedFor(baud);
+    if (!speed) return QOR_E_BAUD;
 
-  // Look before opening: opening some non-devices has effects of its own
-  // (a FIFO wakes its writer), and a read-only file should be "not a
-  // terminal", not "no device".
-  struct stat info {};
-  if (::stat(path.c_str(), &info) != 0) return QOR_E_NO_DEVICE;
-  if (!S_ISCHR(info.st_mode)) return QOR_E_NOT_TERMINAL;
+    // Look before opening: opening some non-devices has effects of its own
+    // (a FIFO wakes its writer), and a read-only file should be "not a
+    // terminal", not "no device".
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) return QOR_E_NO_DEVICE;
+    if (!S_ISCHR(info.st_mode)) return QOR_E_NOT_TERMINAL;
 
-  const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) return QOR_E_NO_DEVICE;
-  // Checked again on what was opened, in case the path changed meanwhile.
-  if (::fstat(fd, &info) != 0 || !S_ISCHR(info.st_mode) || !::isatty(fd)) {
-    ::close(fd);
-    return QOR_E_NOT_TERMINAL;
-  }
+    const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return QOR_E_NO_DEVICE;
+    // Checked again on what was opened, in case the path changed meanwhile.
+    if (::fstat(fd, &info) != 0 || !S_ISCHR(info.st_mode) || !::isatty(fd)) {
+        ::close(fd);
+        return QOR_E_NOT_TERMINAL;
+    }
 
-  termios tio{};
-  if (::tcgetattr(fd, &tio) != 0) {
-    ::close(fd);
-    return QOR_E_IO;
-  }
-  MakeRaw(tio);
-  termios applied{};
-  // tcsetattr succeeds when any part of the change took, so read the result
-  // back to see whether the rate did.
-  if (::cfsetispeed(&tio, *speed) != 0 || ::cfsetospeed(&tio, *speed) != 0 ||
-      ::tcsetattr(fd, TCSANOW, &tio) != 0 || ::tcgetattr(fd, &applied) != 0 ||
-      ::cfgetospeed(&applied) != *speed) {
-    ::close(fd);
-    return QOR_E_BAUD;
-  }
-  fd_ = fd;
-  baud_ = baud;
-  return QOR_OPENED;
+    termios tio{};
+    if (::tcgetattr(fd, &tio) != 0) {
+        ::close(fd);
+        return QOR_E_IO;
+    }
+    MakeRaw(tio);
+    termios applied{};
+    // tcsetattr succeeds when any part of the change took, so read the result
+    // back to see whether the rate did.
+    if (::cfsetispeed(&tio, *speed) != 0 || ::cfsetospeed(&tio, *speed) != 0 ||
+        ::tcsetattr(fd, TCSANOW, &tio) != 0 || ::tcgetattr(fd, &applied) != 0 ||
+        ::cfgetospeed(&applied) != *speed) {
+        ::close(fd);
+        return QOR_E_BAUD;
+    }
+    fd_ = fd;
+    baud_ = baud;
+    return QOR_OPENED;
 }
 
 std::int32_t SerialPort::Close() {
-  if (fd_ < 0) return QOR_OK;
-  const int fd = std::exchange(fd_, -1);
-  // Linux releases the descriptor even when close reports an error, so it is
-  // never retried.
-  return ::close(fd) == 0 ? QOR_OK : QOR_E_IO;
+    if (fd_ < 0) return QOR_OK;
+    const int fd = std::exchange(fd_, -1);
+    // Linux releases the descriptor even when close reports an error, so it is
+    // never retried.
+    return ::close(fd) == 0 ? QOR_OK : QOR_E_IO;
 }
 
 Clock::duration SerialPort::WireTime(std::size_t bytes) const {
-  if (baud_ <= 0) return Clock::duration::zero();
-  const auto micros = static_cast<std::int64_t>(bytes) * 10 * 1'000'000 / baud_;
-  return std::chrono::microseconds(micros);
+    if (baud_ <= 0) return Clock::duration::zero();
+    const auto micros = static_cast<std::int64_t>(bytes) * 10 * 1'000'000 / baud_;
+    return std::chrono::microseconds(micros);
 }
 
 std::int32_t SerialPort::DiscardInput() {
-  if (fd_ < 0) return QOR_E_NOT_OPEN;
-  return ::tcflush(fd_, TCIFLUSH) == 0 ? QOR_OK : QOR_E_IO;
+    if (fd_ < 0) return QOR_E_NOT_OPEN;
+    return ::tcflush(fd_, TCIFLUSH) == 0 ? QOR_OK : QOR_E_IO;
 }
 
-std::int32_t SerialPort::WriteAll(std::span<const std::uint8_t> bytes,
-                                  Clock::time_point deadline) {
-  if (fd_ < 0) return QOR_E_NOT_OPEN;
-  while (!bytes.empty()) {
-    const ssize_t written = ::write(fd_, bytes.data(), bytes.size());
-    if (written > 0) {
-      bytes = bytes.subspan(static_cast<std::size_t>(written));
-      continue;
+std::int32_t SerialPort::WriteAll(std::span<const std::uint8_t> bytes, Clock::time_point deadline) {
+    if (fd_ < 0) return QOR_E_NOT_OPEN;
+    while (!bytes.empty()) {
+        const ssize_t written = ::write(fd_, bytes.data(), bytes.size());
+        if (written > 0) {
+            bytes = bytes.subspan(static_cast<std::size_t>(written));
+            continue;
+        }
+        if (written < 0 && errno == EINTR) continue;
+        if (written == 0 || (errno != EAGAIN && errno != EWOULDBLOCK)) return QOR_E_IO;
+        const int revents = Await(fd_, POLLOUT, deadline);
+        if (revents <= 0 || (revents & kFailure) != 0) return QOR_E_IO;
     }
-    if (written < 0 && errno == EINTR) continue;
-    if (written == 0 || (errno != EAGAIN && errno != EWOULDBLOCK)) return QOR_E_IO;
-    const int revents = Await(fd_, POLLOUT, deadline);
-    if (revents <= 0 || (revents & kFailure) != 0) return QOR_E_IO;
-  }
-  return QOR_OK;
+    return QOR_OK;
 }
 
 std::int32_t SerialPort::ReadSome(std::span<std::uint8_t> buffer, Clock::time_point deadline) {
-  if (fd_ < 0) return QOR_E_NOT_OPEN;
-  for (;;) {
-    const int revents = Await(fd_, POLLIN, deadline);
-    if (revents == 0) return 0;
-    if (revents < 0) return QOR_E_IO;
-    // A hangup may come with the last bytes still readable; read them first,
-    // the read after them reports the error.
-    if ((revents & POLLIN) == 0) return QOR_E_IO;
-    const ssize_t got = ::read(fd_, buffer.data(), buffer.size());
-    if (got > 0) return static_cast<std::int32_t>(got);
-    // 0 is end of file: the other side has gone.
-    if (got == 0) return QOR_E_IO;
-    if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) return QOR_E_IO;
-  }
+    if (fd_ < 0) return QOR_E_NOT_OPEN;
+    for (;;) {
+        const int revents = Await(fd_, POLLIN, deadline);
+        if (revents == 0) return 0;
+        if (revents < 0) return QOR_E_IO;
+        // A hangup may come with the last bytes still readable; read them first,
+        // the read after them reports the error.
+        if ((revents & POLLIN) == 0) return QOR_E_IO;
+        const ssize_t got = ::read(fd_, buffer.data(), buffer.size());
+        if (got > 0) return static_cast<std::int32_t>(got);
+        // 0 is end of file: the other side has gone.
+        if (got == 0) return QOR_E_IO;
+        if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) return QOR_E_IO;
+    }
 }
 
 }  // namespace qorcomm

@@ -19,40 +19,40 @@ using Clock = std::chrono::steady_clock;
 std::optional<speed_t> SpeedFor(std::int32_t baud);
 
 class SerialPort {
- public:
-  SerialPort() = default;
-  SerialPort(const SerialPort&) = delete;
-  SerialPort& operator=(const SerialPort&) = delete;
-  ~SerialPort() { Close(); }
+public:
+    SerialPort() = default;
+    SerialPort(const SerialPort&) = delete;
+    SerialPort& operator=(const SerialPort&) = delete;
+    ~SerialPort() { Close(); }
 
-  // Returns QOR_OPENED, or QOR_E_BAUD, QOR_E_NO_DEVICE, QOR_E_NOT_TERMINAL,
-  // QOR_E_IO with the port left closed. Never writes a byte to the device.
-  std::int32_t Open(const std::string& path, std::int32_t baud);
+    // Returns QOR_OPENED, or QOR_E_BAUD, QOR_E_NO_DEVICE, QOR_E_NOT_TERMINAL,
+    // QOR_E_IO with the port left closed. Never writes a byte to the device.
+    std::int32_t Open(const std::string& path, std::int32_t baud);
 
-  // QOR_OK, also when nothing was open; QOR_E_IO when the system reported an
-  // error, though the port is closed all the same.
-  std::int32_t Close();
+    // QOR_OK, also when nothing was open; QOR_E_IO when the system reported an
+    // error, though the port is closed all the same.
+    std::int32_t Close();
 
-  bool IsOpen() const { return fd_ >= 0; }
+    bool IsOpen() const { return fd_ >= 0; }
 
-  // How long `bytes` bytes take on the wire at the open rate (8N1: 10 bits).
-  Clock::duration WireTime(std::size_t bytes) const;
+    // How long `bytes` bytes take on the wire at the open rate (8N1: 10 bits).
+    Clock::duration WireTime(std::size_t bytes) const;
 
-  // Throws away what has arrived and not been read. QOR_OK or QOR_E_IO.
-  std::int32_t DiscardInput();
+    // Throws away what has arrived and not been read. QOR_OK or QOR_E_IO.
+    std::int32_t DiscardInput();
 
-  // QOR_OK once all of `bytes` are handed to the driver; QOR_E_IO when the
-  // line fails or does not take them by `deadline`.
-  std::int32_t WriteAll(std::span<const std::uint8_t> bytes, Clock::time_point deadline);
+    // QOR_OK once all of `bytes` are handed to the driver; QOR_E_IO when the
+    // line fails or does not take them by `deadline`.
+    std::int32_t WriteAll(std::span<const std::uint8_t> bytes, Clock::time_point deadline);
 
-  // Waits until something arrives or `deadline` passes. Returns the count of
-  // bytes read into `buffer`, 0 at the deadline, or QOR_E_IO on an error or a
-  // hangup.
-  std::int32_t ReadSome(std::span<std::uint8_t> buffer, Clock::time_point deadline);
+    // Waits until something arrives or `deadline` passes. Returns the count of
+    // bytes read into `buffer`, 0 at the deadline, or QOR_E_IO on an error or a
+    // hangup.
+    std::int32_t ReadSome(std::span<std::uint8_t> buffer, Clock::time_point deadline);
 
- private:
-  int fd_ = -1;
-  std::int32_t baud_ = 0;
+private:
+    int fd_ = -1;
+    std::int32_t baud_ = 0;
 };
 
 }  // namespace qorcomm

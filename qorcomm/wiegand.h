@@ -25,8 +25,8 @@ int WiegandFrameBits(int card_type);
 // type's, `frame` is not exactly ceil(bit_count / 8) bytes or its unused low
 // bits are not zero; QOR_E_PARITY; QOR_E_TOO_WIDE. `out` is written only on
 // QOR_OK.
-std::int32_t DecodeCardNumber(std::span<const std::uint8_t> frame, int bit_count,
-                              int card_type, int code_type, CardNumberText& out);
+std::int32_t DecodeCardNumber(std::span<const std::uint8_t> frame, int bit_count, int card_type,
+                              int code_type, CardNumberText& out);
 
 }  // namespace qorcomm
 

@@ -1,8 +1,8 @@
 #include "code_page.h"
 
+#include <iconv.h>
 #include <algorithm>
 #include <cerrno>
-#include <iconv.h>
 
 namespace qor {
 namespace {

@@ -32,7 +32,6 @@ private:
 
 // The card number as shown: the buffer decoded whole, the first ten
 // characters kept, cut before the first NUL.
-std::string CardNumberText(const CodePage& codePage,
-                           const std::array<unsigned char, 11>& buffer);
+std::string CardNumberText(const CodePage& codePage, const std::array<unsigned char, 11>& buffer);
 
 }  // namespace qor

@@ -1,9 +1,9 @@
 #include "numeric_text.h"
 
+#include <locale.h>
 #include <cmath>
 #include <cstdlib>
 #include <limits>
-#include <locale.h>
 #include <string>
 
 namespace qor {

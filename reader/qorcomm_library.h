@@ -21,8 +21,8 @@ public:
 
     std::int32_t CROpenCom(const char* port, std::int32_t baud) override;
     std::int32_t CRCloseCom() override;
-    std::int32_t CRReadCardSN(std::int32_t& aux, unsigned char* sn,
-                              std::int32_t cardType, std::int32_t codeType) override;
+    std::int32_t CRReadCardSN(std::int32_t& aux, unsigned char* sn, std::int32_t cardType,
+                              std::int32_t codeType) override;
     std::string BindFailure() const override { return bindFailure_; }
 
 private:

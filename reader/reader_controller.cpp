@@ -17,7 +17,9 @@ std::string_view TrimSpaces(std::string_view text) {
 
 ReaderController::ReaderController(ReaderLibrary& library, ReaderView& view,
                                    const SystemLocale& locale)
-    : library_(library), view_(view), codePage_(locale.codePage),
+    : library_(library),
+      view_(view),
+      codePage_(locale.codePage),
       decimalSeparator_(locale.decimalSeparator) {}
 
 void ReaderController::OpenPort(std::string_view portText, std::string_view baudText) noexcept {
@@ -59,9 +61,7 @@ void ReaderController::ReadCardNumber(std::int32_t cardType, std::int32_t codeTy
     view_.AppendLog("读取卡号：" + number);
 }
 
-void ReaderController::ShutdownPort() noexcept {
-    state_.ComStatus = library_.CRCloseCom();
-}
+void ReaderController::ShutdownPort() noexcept { state_.ComStatus = library_.CRCloseCom(); }
 
 void ReaderController::ReportBindFailure() {
     const std::string reason = library_.BindFailure();

@@ -13,8 +13,8 @@ public:
 
     virtual std::int32_t CROpenCom(const char* port, std::int32_t baud) = 0;
     virtual std::int32_t CRCloseCom() = 0;
-    virtual std::int32_t CRReadCardSN(std::int32_t& aux, unsigned char* sn,
-                                      std::int32_t cardType, std::int32_t codeType) = 0;
+    virtual std::int32_t CRReadCardSN(std::int32_t& aux, unsigned char* sn, std::int32_t cardType,
+                                      std::int32_t codeType) = 0;
 
     // Why the most recent call could not reach the library (the loader's
     // own words), or empty when it did. A call that could not be bound

@@ -19,8 +19,9 @@ SystemLocale SystemLocale::FromEnvironment() {
     result.codePage = nl_langinfo_l(CODESET, locale);
     // The separator is spelled in the locale's own code page.
     const std::string radix = nl_langinfo_l(RADIXCHAR, locale);
-    result.decimalSeparator = CodePage(result.codePage)
-        .Decode(reinterpret_cast<const unsigned char*>(radix.data()), radix.size());
+    result.decimalSeparator =
+        CodePage(result.codePage)
+            .Decode(reinterpret_cast<const unsigned char*>(radix.data()), radix.size());
     freelocale(locale);
     return result;
 }

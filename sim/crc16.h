@@ -9,4 +9,4 @@ namespace qorsim {
 // final XOR. Its check value over "123456789" is 0x29B1.
 std::uint16_t crc16CcittFalse(std::span<const std::uint8_t> bytes);
 
-} // namespace qorsim
+}  // namespace qorsim

@@ -7,8 +7,7 @@
 
 namespace qorsim {
 
-std::vector<std::uint8_t> encodeFrame(const Frame &frame)
-{
+std::vector<std::uint8_t> encodeFrame(const Frame& frame) {
     assert(frame.payload.size() <= kMaxPayload);
     std::vector<std::uint8_t> bytes;
     bytes.reserve(kHeaderSize + frame.payload.size() + kTrailerSize);
@@ -24,31 +23,29 @@ std::vector<std::uint8_t> encodeFrame(const Frame &frame)
     return bytes;
 }
 
-void FrameReader::feed(std::span<const std::uint8_t> bytes)
-{
+void FrameReader::feed(std::span<const std::uint8_t> bytes) {
     buffer_.insert(buffer_.end(), bytes.begin(), bytes.end());
 }
 
-std::optional<Frame> FrameReader::next()
-{
+std::optional<Frame> FrameReader::next() {
     for (;;) {
         buffer_.erase(buffer_.begin(), std::find(buffer_.begin(), buffer_.end(), kStx));
-        if (buffer_.size() < kHeaderSize)
-            return std::nullopt;
+        if (buffer_.size() < kHeaderSize) return std::nullopt;
 
         const std::size_t length = buffer_[3];
         const std::size_t total = kHeaderSize + length + kTrailerSize;
         if (length <= kMaxPayload) {
-            if (buffer_.size() < total)
-                return std::nullopt;
+            if (buffer_.size() < total) return std::nullopt;
             const auto covered = std::span(buffer_).subspan(1, kHeaderSize - 1 + length);
             const std::uint16_t crc = crc16CcittFalse(covered);
             const std::size_t crcAt = kHeaderSize + length;
-            if (buffer_[crcAt] == (crc >> 8) && buffer_[crcAt + 1] == (crc & 0xFF)
-                && buffer_[crcAt + 2] == kEtx) {
-                Frame frame{buffer_[1], buffer_[2],
+            if (buffer_[crcAt] == (crc >> 8) && buffer_[crcAt + 1] == (crc & 0xFF) &&
+                buffer_[crcAt + 2] == kEtx) {
+                Frame frame{buffer_[1],
+                            buffer_[2],
                             {buffer_.begin() + kHeaderSize, buffer_.begin() + crcAt}};
-                buffer_.erase(buffer_.begin(), buffer_.begin() + static_cast<std::ptrdiff_t>(total));
+                buffer_.erase(buffer_.begin(),
+                              buffer_.begin() + static_cast<std::ptrdiff_t>(total));
                 return frame;
             }
         }
@@ -56,4 +53,4 @@ std::optional<Frame> FrameReader::next()
     }
 }
 
-} // namespace qorsim
+}  // namespace qorsim

@@ -18,12 +18,12 @@ inline constexpr std::size_t kTrailerSize = 3;
 struct Frame {
     std::uint8_t seq = 0;
     std::uint8_t cmd = 0;
-    std::vector<std::uint8_t> payload; // at most kMaxPayload bytes
+    std::vector<std::uint8_t> payload;  // at most kMaxPayload bytes
 
-    bool operator==(const Frame &) const = default;
+    bool operator==(const Frame&) const = default;
 };
 
-std::vector<std::uint8_t> encodeFrame(const Frame &frame);
+std::vector<std::uint8_t> encodeFrame(const Frame& frame);
 
 // Finds valid frames in a byte stream that may hold junk, cut-off frames and
 // frames that fail their checks. Nothing is escaped on the line, so after a
@@ -47,4 +47,4 @@ private:
     std::vector<std::uint8_t> buffer_;
 };
 
-} // namespace qorsim
+}  // namespace qorsim

@@ -4,12 +4,12 @@
 #include "responder.h"
 #include "serve.h"
 
+#include <signal.h>
+#include <sys/signalfd.h>
 #include <csignal>
 #include <exception>
 #include <iostream>
 #include <optional>
-#include <signal.h>
-#include <sys/signalfd.h>
 #include <system_error>
 #include <vector>
 
@@ -18,12 +18,10 @@ namespace {
 // Blocked and read through a signalfd, so shutdown (removing the alias) runs
 // in ordinary code rather than in a handler. Blocked before the alias exists,
 // so a signal arriving during start-up is not lost.
-qorsim::FileDescriptor takeOverShutdownSignals()
-{
+qorsim::FileDescriptor takeOverShutdownSignals() {
     sigset_t set;
     sigemptyset(&set);
-    for (int signo : {SIGINT, SIGTERM, SIGHUP})
-        sigaddset(&set, signo);
+    for (int signo : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&set, signo);
     if (::sigprocmask(SIG_BLOCK, &set, nullptr) != 0)
         throw std::system_error(errno, std::generic_category(), "cannot block signals");
     qorsim::FileDescriptor fd(::signalfd(-1, &set, SFD_CLOEXEC));
@@ -32,19 +30,18 @@ qorsim::FileDescriptor takeOverShutdownSignals()
     return fd;
 }
 
-int run(int argc, char **argv)
-{
+int run(int argc, char** argv) {
     const std::vector<std::string_view> args(argv + 1, argv + argc);
     const qorsim::ParseOutcome outcome = qorsim::parseOptions(args);
     if (std::holds_alternative<qorsim::ShowHelp>(outcome)) {
         std::cout << qorsim::usageText();
         return 0;
     }
-    if (const auto *error = std::get_if<qorsim::UsageError>(&outcome)) {
+    if (const auto* error = std::get_if<qorsim::UsageError>(&outcome)) {
         std::cerr << "qor-sim: " << error->message << "\nTry 'qor-sim --help'.\n";
         return 2;
     }
-    const auto &options = std::get<qorsim::Options>(outcome);
+    const auto& options = std::get<qorsim::Options>(outcome);
 
     // Whoever reads the path may go away; a failed write is then an error
     // with a message, not a silent death that leaves the alias behind.
@@ -52,12 +49,10 @@ int run(int argc, char **argv)
     const qorsim::FileDescriptor signals = takeOverShutdownSignals();
     const qorsim::PseudoTerminal pty = qorsim::openPseudoTerminal();
     std::optional<qorsim::PortAlias> alias;
-    if (options.port)
-        alias.emplace(*options.port, pty.slavePath);
+    if (options.port) alias.emplace(*options.port, pty.slavePath);
 
     std::cout << pty.slavePath << std::endl;
-    if (!std::cout)
-        throw std::runtime_error("cannot write the terminal's path to stdout");
+    if (!std::cout) throw std::runtime_error("cannot write the terminal's path to stdout");
 
     qorsim::Responder responder(options.reader);
     qorsim::serve(pty.master.get(), signals.get(), responder,
@@ -65,13 +60,12 @@ int run(int argc, char **argv)
     return 0;
 }
 
-} // namespace
+}  // namespace
 
-int main(int argc, char **argv)
-{
+int main(int argc, char** argv) {
     try {
         return run(argc, argv);
-    } catch (const std::exception &error) {
+    } catch (const std::exception& error) {
         std::cerr << "qor-sim: " << error.what() << '\n';
         return 1;
     }

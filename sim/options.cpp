@@ -10,54 +10,42 @@ namespace qorsim {
 
 namespace {
 
-bool startsWithIgnoringCase(std::string_view text, std::string_view prefix)
-{
-    return text.size() >= prefix.size()
-           && std::equal(prefix.begin(), prefix.end(), text.begin(), [](char a, char b) {
-                  return std::tolower(static_cast<unsigned char>(a))
-                         == std::tolower(static_cast<unsigned char>(b));
-              });
+bool startsWithIgnoringCase(std::string_view text, std::string_view prefix) {
+    return text.size() >= prefix.size() &&
+           std::equal(prefix.begin(), prefix.end(), text.begin(), [](char a, char b) {
+               return std::tolower(static_cast<unsigned char>(a)) ==
+                      std::tolower(static_cast<unsigned char>(b));
+           });
 }
 
 template <typename T>
-std::optional<T> parseWhole(std::string_view text, int base)
-{
+std::optional<T> parseWhole(std::string_view text, int base) {
     T value{};
-    const char *end = text.data() + text.size();
+    const char* end = text.data() + text.size();
     const auto [stop, error] = std::from_chars(text.data(), end, value, base);
-    if (text.empty() || error != std::errc{} || stop != end)
-        return std::nullopt;
+    if (text.empty() || error != std::errc{} || stop != end) return std::nullopt;
     return value;
 }
 
-bool allHexDigits(std::string_view text)
-{
+bool allHexDigits(std::string_view text) {
     return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) {
         return std::isxdigit(static_cast<unsigned char>(c)) != 0;
     });
 }
 
-std::string quoted(std::string_view text)
-{
-    return "'" + std::string(text) + "'";
-}
+std::string quoted(std::string_view text) { return "'" + std::string(text) + "'"; }
 
-} // namespace
+}  // namespace
 
-std::optional<std::uint64_t> parseCardId(std::string_view text)
-{
-    if (startsWithIgnoringCase(text, "0x"))
-        text.remove_prefix(2);
+std::optional<std::uint64_t> parseCardId(std::string_view text) {
+    if (startsWithIgnoringCase(text, "0x")) text.remove_prefix(2);
     const auto value = parseWhole<std::uint64_t>(text, 16);
-    if (!value || *value > kCardIdMask)
-        return std::nullopt;
+    if (!value || *value > kCardIdMask) return std::nullopt;
     return value;
 }
 
-std::optional<std::string> canonicalPortName(std::string_view text)
-{
-    if (!startsWithIgnoringCase(text, "COM"))
-        return std::nullopt;
+std::optional<std::string> canonicalPortName(std::string_view text) {
+    if (!startsWithIgnoringCase(text, "COM")) return std::nullopt;
     const std::string_view digits = text.substr(3);
     // The library resolves exactly these names to an alias: no leading zero
     // (two names for one port), at most 9 digits. Anything else it takes for
@@ -67,8 +55,7 @@ std::optional<std::string> canonicalPortName(std::string_view text)
     return "COM" + std::string(digits);
 }
 
-ParseOutcome parseOptions(std::span<const std::string_view> args)
-{
+ParseOutcome parseOptions(std::span<const std::string_view> args) {
     Options options;
     bool cardGiven = false;
     bool noCard = false;
@@ -106,29 +93,29 @@ ParseOutcome parseOptions(std::span<const std::string_view> args)
         } else if (name == "--port") {
             options.port = canonicalPortName(value);
             if (!options.port)
-                return UsageError{"--port: " + quoted(value) + " is not a port name COMn"
-                                  + " (n from 1 to 999999999, no leading zero)"};
+                return UsageError{"--port: " + quoted(value) + " is not a port name COMn" +
+                                  " (n from 1 to 999999999, no leading zero)"};
         } else if (name == "--card") {
             options.reader.cardId = parseCardId(value);
             if (!options.reader.cardId) {
                 const bool hex =
                     allHexDigits(startsWithIgnoringCase(value, "0x") ? value.substr(2) : value);
-                return UsageError{"--card: " + quoted(value)
-                                  + (hex ? " is more than 40 bits"
-                                         : " is not a hexadecimal card ID")};
+                return UsageError{
+                    "--card: " + quoted(value) +
+                    (hex ? " is more than 40 bits" : " is not a hexadecimal card ID")};
             }
             cardGiven = true;
         } else if (name == "--fault") {
             const auto fault = faultFromName(value);
             if (!fault)
-                return UsageError{"--fault: unknown kind " + quoted(value)
-                                  + " (silent, garbled, parity, partial)"};
+                return UsageError{"--fault: unknown kind " + quoted(value) +
+                                  " (silent, garbled, parity, partial)"};
             options.reader.faults.push_back(*fault);
         } else if (name == "--fault-every") {
             const auto every = parseWhole<std::uint32_t>(value, 10);
             if (!every || *every == 0)
-                return UsageError{"--fault-every: " + quoted(value)
-                                  + " is not a whole number of at least 1"};
+                return UsageError{"--fault-every: " + quoted(value) +
+                                  " is not a whole number of at least 1"};
             options.reader.faultEvery = *every;
             faultEveryGiven = true;
         } else if (name.starts_with("-")) {
@@ -138,17 +125,14 @@ ParseOutcome parseOptions(std::span<const std::string_view> args)
         }
     }
 
-    if (cardGiven && noCard)
-        return UsageError{"--card and --no-card exclude each other"};
-    if (noCard)
-        options.reader.cardId.reset();
+    if (cardGiven && noCard) return UsageError{"--card and --no-card exclude each other"};
+    if (noCard) options.reader.cardId.reset();
     if (faultEveryGiven && options.reader.faults.empty())
         return UsageError{"--fault-every needs at least one --fault"};
     return options;
 }
 
-std::string usageText()
-{
+std::string usageText() {
     return R"(Usage: qor-sim [OPTION]...
 A simulated QOR card reader on a pseudo-terminal. Prints the terminal's path
 as the first line of its output, then answers read requests until it gets
@@ -184,4 +168,4 @@ usage error.
 )";
 }
 
-} // namespace qorsim
+}  // namespace qorsim

@@ -15,7 +15,7 @@ namespace qorsim {
 inline constexpr std::uint64_t kDemoCardId = 0x00A1B2C3D4;
 
 struct Options {
-    std::optional<std::string> port; // "COMn", n >= 1, as the alias's file name
+    std::optional<std::string> port;  // "COMn", n >= 1, as the alias's file name
     ReaderConfig reader{kDemoCardId, {}, 1};
     bool verbose = false;
 };
@@ -40,4 +40,4 @@ std::optional<std::uint64_t> parseCardId(std::string_view text);
 // zeros, returned in the upper case the alias is named with.
 std::optional<std::string> canonicalPortName(std::string_view text);
 
-} // namespace qorsim
+}  // namespace qorsim

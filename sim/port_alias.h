@@ -17,18 +17,18 @@ public:
     // link of that name; refuses a link to a terminal that still exists, as
     // another simulator may be serving the port, and anything that is not a
     // link. Throws std::runtime_error with a message for the user.
-    PortAlias(const std::string &portName, const std::string &terminalPath);
+    PortAlias(const std::string& portName, const std::string& terminalPath);
     // Removes the link unless someone has pointed it elsewhere since.
     ~PortAlias();
 
-    PortAlias(const PortAlias &) = delete;
-    PortAlias &operator=(const PortAlias &) = delete;
+    PortAlias(const PortAlias&) = delete;
+    PortAlias& operator=(const PortAlias&) = delete;
 
-    const std::filesystem::path &path() const { return path_; }
+    const std::filesystem::path& path() const { return path_; }
 
 private:
     std::filesystem::path path_;
     std::string target_;
 };
 
-} // namespace qorsim
+}  // namespace qorsim

@@ -1,48 +1,42 @@
 #include "pseudo_terminal.h"
 
+#include <fcntl.h>
+#include <termios.h>
 #include <cerrno>
 #include <cstdlib>
-#include <fcntl.h>
 #include <system_error>
-#include <termios.h>
 
 namespace qorsim {
 
 namespace {
 
-[[noreturn]] void fail(const char *what)
-{
+[[noreturn]] void fail(const char* what) {
     throw std::system_error(errno, std::generic_category(), what);
 }
 
-} // namespace
+}  // namespace
 
-PseudoTerminal openPseudoTerminal()
-{
+PseudoTerminal openPseudoTerminal() {
     PseudoTerminal pty;
     pty.master = FileDescriptor(::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC));
-    if (pty.master.get() < 0)
-        fail("cannot open a pseudo-terminal");
+    if (pty.master.get() < 0) fail("cannot open a pseudo-terminal");
     if (::grantpt(pty.master.get()) != 0 || ::unlockpt(pty.master.get()) != 0)
         fail("cannot unlock the pseudo-terminal");
-    const char *name = ::ptsname(pty.master.get());
-    if (name == nullptr)
-        fail("cannot name the pseudo-terminal");
+    const char* name = ::ptsname(pty.master.get());
+    if (name == nullptr) fail("cannot name the pseudo-terminal");
     pty.slavePath = name;
 
     pty.slave = FileDescriptor(::open(name, O_RDWR | O_NOCTTY | O_CLOEXEC));
-    if (pty.slave.get() < 0)
-        fail("cannot open the pseudo-terminal's slave side");
+    if (pty.slave.get() < 0) fail("cannot open the pseudo-terminal's slave side");
 
     // A cooked line would echo requests back into the master, read as input,
     // and act on control bytes such as 0x03 in binary frames.
     termios mode{};
-    if (::tcgetattr(pty.slave.get(), &mode) != 0)
-        fail("cannot read the terminal's mode");
+    if (::tcgetattr(pty.slave.get(), &mode) != 0) fail("cannot read the terminal's mode");
     ::cfmakeraw(&mode);
     if (::tcsetattr(pty.slave.get(), TCSANOW, &mode) != 0)
         fail("cannot put the terminal in raw mode");
     return pty;
 }
 
-} // namespace qorsim
+}  // namespace qorsim

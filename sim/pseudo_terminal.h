@@ -17,4 +17,4 @@ struct PseudoTerminal {
 // Throws std::system_error.
 PseudoTerminal openPseudoTerminal();
 
-} // namespace qorsim
+}  // namespace qorsim

@@ -21,19 +21,16 @@ struct ReadAnswer {
     std::vector<std::uint8_t> payload;
 };
 
-ReadAnswer readAnswer(const std::optional<std::uint64_t> &cardId,
-                      std::optional<CardFormat> format, bool flipParity)
-{
-    if (!cardId)
-        return {ReadStatus::NoCard, {static_cast<std::uint8_t>(ReadStatus::NoCard)}};
+ReadAnswer readAnswer(const std::optional<std::uint64_t>& cardId, std::optional<CardFormat> format,
+                      bool flipParity) {
+    if (!cardId) return {ReadStatus::NoCard, {static_cast<std::uint8_t>(ReadStatus::NoCard)}};
     if (!format)
         return {ReadStatus::FormatUnsupported,
                 {static_cast<std::uint8_t>(ReadStatus::FormatUnsupported)}};
 
     WiegandFrame frame = encodeWiegand(*format, *cardId);
     // The last bit is a parity or check bit in every format.
-    if (flipParity)
-        frame = withBitFlipped(frame, frame.bitCount - 1);
+    if (flipParity) frame = withBitFlipped(frame, frame.bitCount - 1);
     std::vector<std::uint8_t> payload{static_cast<std::uint8_t>(ReadStatus::CardRead),
                                       static_cast<std::uint8_t>(frame.bitCount)};
     const std::vector<std::uint8_t> packed = packBits(frame);
@@ -41,37 +38,29 @@ ReadAnswer readAnswer(const std::optional<std::uint64_t> &cardId,
     return {ReadStatus::CardRead, std::move(payload)};
 }
 
-} // namespace
+}  // namespace
 
-std::string_view faultName(Fault fault)
-{
-    for (const auto &[kind, name] : kFaultNames)
-        if (kind == fault)
-            return name;
+std::string_view faultName(Fault fault) {
+    for (const auto& [kind, name] : kFaultNames)
+        if (kind == fault) return name;
     return "?";
 }
 
-std::optional<Fault> faultFromName(std::string_view name)
-{
-    for (const auto &[kind, known] : kFaultNames)
-        if (known == name)
-            return kind;
+std::optional<Fault> faultFromName(std::string_view name) {
+    for (const auto& [kind, known] : kFaultNames)
+        if (known == name) return kind;
     return std::nullopt;
 }
 
 Responder::Responder(ReaderConfig config) : config_(std::move(config)) {}
 
-std::optional<Fault> Responder::faultDueNow()
-{
-    if (config_.faults.empty() || requests_ % config_.faultEvery != 0)
-        return std::nullopt;
+std::optional<Fault> Responder::faultDueNow() {
+    if (config_.faults.empty() || requests_ % config_.faultEvery != 0) return std::nullopt;
     return config_.faults[faultsInjected_++ % config_.faults.size()];
 }
 
-std::optional<Reply> Responder::reply(const Frame &request)
-{
-    if (request.cmd != kCmdReadCard || request.payload.size() != 1)
-        return std::nullopt;
+std::optional<Reply> Responder::reply(const Frame& request) {
+    if (request.cmd != kCmdReadCard || request.payload.size() != 1) return std::nullopt;
 
     Reply reply;
     reply.requestNumber = ++requests_;
@@ -81,8 +70,7 @@ std::optional<Reply> Responder::reply(const Frame &request)
     ReadAnswer answer =
         readAnswer(config_.cardId, cardFormatFromByte(request.payload[0]), flipParity);
     reply.status = answer.status;
-    if (flipParity && answer.status != ReadStatus::CardRead)
-        reply.fault.reset();
+    if (flipParity && answer.status != ReadStatus::CardRead) reply.fault.reset();
 
     reply.bytes = encodeFrame({request.seq, static_cast<std::uint8_t>(kCmdReadCard | kAnswerFlag),
                                std::move(answer.payload)});
@@ -98,4 +86,4 @@ std::optional<Reply> Responder::reply(const Frame &request)
     return reply;
 }
 
-} // namespace qorsim
+}  // namespace qorsim

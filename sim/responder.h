@@ -15,28 +15,28 @@ inline constexpr std::uint8_t kAnswerFlag = 0x80;
 enum class ReadStatus : std::uint8_t { CardRead = 0, NoCard = 1, FormatUnsupported = 2 };
 
 enum class Fault {
-    Silent,  // no answer at all
-    Garbled, // a whole answer whose CRC does not match
-    Parity,  // a valid answer carrying a card frame with one parity/check bit wrong
-    Partial, // the first half of an answer, then nothing
+    Silent,   // no answer at all
+    Garbled,  // a whole answer whose CRC does not match
+    Parity,   // a valid answer carrying a card frame with one parity/check bit wrong
+    Partial,  // the first half of an answer, then nothing
 };
 
 std::string_view faultName(Fault fault);
 std::optional<Fault> faultFromName(std::string_view name);
 
 struct ReaderConfig {
-    std::optional<std::uint64_t> cardId; // nullopt: no card in the field
-    std::vector<Fault> faults;           // faulty requests take these in turn
-    std::uint32_t faultEvery = 1;        // request n is faulty when n % faultEvery == 0
+    std::optional<std::uint64_t> cardId;  // nullopt: no card in the field
+    std::vector<Fault> faults;            // faulty requests take these in turn
+    std::uint32_t faultEvery = 1;         // request n is faulty when n % faultEvery == 0
 };
 
 struct Reply {
-    std::uint64_t requestNumber = 0; // 1 for the first read request
+    std::uint64_t requestNumber = 0;  // 1 for the first read request
     ReadStatus status = ReadStatus::CardRead;
     // The fault this answer carries. A parity fault due on an answer without
     // a card frame has nothing to flip and is not applied.
     std::optional<Fault> fault;
-    std::vector<std::uint8_t> bytes; // what to send, possibly nothing
+    std::vector<std::uint8_t> bytes;  // what to send, possibly nothing
 };
 
 // The reader's side of the conversation: turns requests into the bytes to
@@ -47,7 +47,7 @@ public:
 
     // nullopt for anything but a read-card request: a reader does not answer
     // what it does not understand, and such frames do not count as requests.
-    std::optional<Reply> reply(const Frame &request);
+    std::optional<Reply> reply(const Frame& request);
 
 private:
     std::optional<Fault> faultDueNow();
@@ -57,4 +57,4 @@ private:
     std::uint64_t faultsInjected_ = 0;
 };
 
-} // namespace qorsim
+}  // namespace qorsim

@@ -2,17 +2,17 @@
 
 #include "frame.h"
 
+#include <poll.h>
+#include <sys/signalfd.h>
+#include <unistd.h>
 #include <array>
 #include <cerrno>
 #include <cstdint>
 #include <iomanip>
 #include <optional>
-#include <poll.h>
 #include <span>
 #include <stdexcept>
-#include <sys/signalfd.h>
 #include <system_error>
-#include <unistd.h>
 
 namespace qorsim {
 
@@ -24,51 +24,43 @@ namespace {
 // request.
 constexpr int kStalledFrameMs = 100;
 
-[[noreturn]] void fail(const char *what)
-{
+[[noreturn]] void fail(const char* what) {
     throw std::system_error(errno, std::generic_category(), what);
 }
 
-void writeAll(int fd, const std::vector<std::uint8_t> &bytes)
-{
+void writeAll(int fd, const std::vector<std::uint8_t>& bytes) {
     std::size_t done = 0;
     while (done < bytes.size()) {
         const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
         if (n < 0) {
-            if (errno == EINTR)
-                continue;
+            if (errno == EINTR) continue;
             fail("cannot write to the terminal");
         }
         done += static_cast<std::size_t>(n);
     }
 }
 
-void logReply(std::ostream &log, const Frame &request, const Reply &reply)
-{
+void logReply(std::ostream& log, const Frame& request, const Reply& reply) {
     log << "qor-sim: request " << reply.requestNumber << " (seq " << unsigned{request.seq}
         << ", format " << unsigned{request.payload.at(0)} << "): status "
         << static_cast<unsigned>(reply.status);
-    if (reply.fault)
-        log << ", fault " << faultName(*reply.fault);
+    if (reply.fault) log << ", fault " << faultName(*reply.fault);
     log << ", " << reply.bytes.size() << " bytes sent" << std::hex << std::uppercase
         << std::setfill('0');
-    for (std::uint8_t byte : reply.bytes)
-        log << ' ' << std::setw(2) << unsigned{byte};
+    for (std::uint8_t byte : reply.bytes) log << ' ' << std::setw(2) << unsigned{byte};
     log << std::dec << std::setfill(' ') << std::endl;
 }
 
-} // namespace
+}  // namespace
 
-void serve(int master, int signals, Responder &responder, std::ostream *log)
-{
+void serve(int master, int signals, Responder& responder, std::ostream* log) {
     FrameReader reader;
     std::array<pollfd, 2> watched{pollfd{master, POLLIN, 0}, pollfd{signals, POLLIN, 0}};
     for (;;) {
         const int timeout = reader.holdsPartialFrame() ? kStalledFrameMs : -1;
         const int ready = ::poll(watched.data(), watched.size(), timeout);
         if (ready < 0) {
-            if (errno == EINTR)
-                continue;
+            if (errno == EINTR) continue;
             fail("cannot wait for the terminal");
         }
         if (ready == 0) {
@@ -80,8 +72,7 @@ void serve(int master, int signals, Responder &responder, std::ostream *log)
             signalfd_siginfo info{};
             if (::read(signals, &info, sizeof info) != static_cast<ssize_t>(sizeof info))
                 fail("cannot read the signal");
-            if (log)
-                *log << "qor-sim: stopping on signal " << info.ssi_signo << std::endl;
+            if (log) *log << "qor-sim: stopping on signal " << info.ssi_signo << std::endl;
             return;
         }
 
@@ -90,18 +81,15 @@ void serve(int master, int signals, Responder &responder, std::ostream *log)
             std::array<std::uint8_t, 256> buffer{};
             const ssize_t n = ::read(master, buffer.data(), buffer.size());
             if (n < 0) {
-                if (errno == EINTR || errno == EAGAIN)
-                    continue;
+                if (errno == EINTR || errno == EAGAIN) continue;
                 fail("cannot read from the terminal");
             }
             reader.feed(std::span(buffer.data(), static_cast<std::size_t>(n)));
             while (const std::optional<Frame> request = reader.next()) {
                 const std::optional<Reply> reply = responder.reply(*request);
-                if (!reply)
-                    continue;
+                if (!reply) continue;
                 writeAll(master, reply->bytes);
-                if (log)
-                    logReply(*log, *request, *reply);
+                if (log) logReply(*log, *request, *reply);
             }
         } else if (events & (POLLERR | POLLHUP | POLLNVAL)) {
             // Cannot happen while the slave side is held open; bail out
@@ -111,4 +99,4 @@ void serve(int master, int signals, Responder &responder, std::ostream *log)
     }
 }
 
-} // namespace qorsim
+}  // namespace qorsim

@@ -20,7 +20,7 @@ struct WiegandFrame {
     // significant of the bitCount low bits.
     std::uint64_t bits = 0;
 
-    bool operator==(const WiegandFrame &) const = default;
+    bool operator==(const WiegandFrame&) const = default;
 };
 
 // The frame a reader sends for a card with this 40-bit ID; bits above the
@@ -33,6 +33,6 @@ WiegandFrame withBitFlipped(WiegandFrame frame, unsigned position);
 
 // The frame as the read-card answer carries it: bit 0 in the most significant
 // bit of the first byte, unused low bits of the last byte zero.
-std::vector<std::uint8_t> packBits(const WiegandFrame &frame);
+std::vector<std::uint8_t> packBits(const WiegandFrame& frame);
 
-} // namespace qorsim
+}  // namespace qorsim

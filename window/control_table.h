@@ -21,7 +21,7 @@ struct ControlRow {
     std::string_view name;       // also the widget's objectName
     std::string_view container;  // kWindowName or an earlier row's name
     ControlKind kind;
-    std::string_view text;  // UTF-8; a frame's caption, a label's or button's text
+    std::string_view text;         // UTF-8; a frame's caption, a label's or button's text
     int left, top, width, height;  // twips, inside the container
     int tabIndex;
     unsigned traits = kNoTrait;
@@ -35,9 +35,7 @@ inline constexpr int kClientHeightTwips = 5445;
 // The layout was drawn at 96 dots per inch; Qt's own high-DPI scaling takes
 // these pixels to other screens.
 inline constexpr int kTwipsPerPixel = 15;
-constexpr int TwipsToPixels(int twips) {
-    return (twips + kTwipsPerPixel / 2) / kTwipsPerPixel;
-}
+constexpr int TwipsToPixels(int twips) { return (twips + kTwipsPerPixel / 2) / kTwipsPerPixel; }
 
 // "宋体" rarely exists on Linux, so the Song-style faces a Debian machine
 // may have follow it; the first one present wins.
@@ -89,15 +87,12 @@ inline constexpr std::string_view kPortEntries[] = {"COM1", "COM2"};
 inline constexpr std::string_view kBaudRateEntries[] = {"4800", "9600", "19200", "38400"};
 inline constexpr std::string_view kParityEntries[] = {
     "0-无校验(No)", "1-奇校验(Odd)", "2-偶校验(Even)", "3-标记校验(Mark)", "4-空格校验(Space)"};
-inline constexpr std::string_view kCardTypeEntries[] = {
-    "0-支持26BIT", "1-支持36BIT", "2-支持44BIT", "3-支持34BIT"};
+inline constexpr std::string_view kCardTypeEntries[] = {"0-支持26BIT", "1-支持36BIT", "2-支持44BIT",
+                                                        "3-支持34BIT"};
 inline constexpr std::string_view kCodeTypeEntries[] = {
-    "0-全部BIT作为卡片编号,不足5字节,高位补0",
-    "1-除去校验位,取全部BIT,不足5字节,高位补0",
-    "2-除去校验位,取低位2字节,高位补0",
-    "3-除去校验位,取低位3字节,高位补0",
-    "4-除去校验位,取低位4字节,高位补0",
-    "5-除去校验位,取低位5字节"};
+    "0-全部BIT作为卡片编号,不足5字节,高位补0", "1-除去校验位,取全部BIT,不足5字节,高位补0",
+    "2-除去校验位,取低位2字节,高位补0",        "3-除去校验位,取低位3字节,高位补0",
+    "4-除去校验位,取低位4字节,高位补0",        "5-除去校验位,取低位5字节"};
 
 // The default selections are made in this order.
 inline constexpr std::array<ListRow, 5> kLists = {{

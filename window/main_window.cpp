@@ -5,9 +5,9 @@
 #include <vector>
 
 #include <QCloseEvent>
-#include <QFontInfo>
 #include <QComboBox>
 #include <QCompleter>
+#include <QFontInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -52,43 +52,40 @@ QFont OwnFont() {
 QWidget* MakeControl(const ControlRow& row, QWidget* container, QCompleter& noCompletion) {
     const QString text = ToQString(row.text);
     switch (row.kind) {
-    case ControlKind::Frame:
-        return new QGroupBox(text, container);
-    case ControlKind::Label: {
-        auto* label = new QLabel(text, container);
-        label->setTextFormat(Qt::PlainText);
-        return label;
-    }
-    case ControlKind::ComboBox: {
-        auto* combo = new QComboBox(container);
-        // Typed text must reach the commands as typed: inline completion
-        // would turn "COM" into "COM1" and, on leaving the box, swap a text
-        // for an entry differing only in case. A line edit that arrives with
-        // a completer spares QComboBox building one only to drop it, and
-        // setLineEdit, unlike setEditable, does not build the popup early.
-        auto* edit = new QLineEdit(combo);
-        edit->setCompleter(&noCompletion);
-        combo->setLineEdit(edit);
-        combo->setCompleter(nullptr);
-        combo->setInsertPolicy(QComboBox::NoInsert);
-        combo->setEditText(text);
-        // A chosen entry longer than the box shows its start, as the
-        // original did, not its end where Qt leaves the cursor.
-        QObject::connect(combo, &QComboBox::currentIndexChanged, combo,
-                         [combo] { combo->lineEdit()->setCursorPosition(0); });
-        return combo;
-    }
-    case ControlKind::TextBox:
-        return new QLineEdit(text, container);
-    case ControlKind::Button: {
-        auto* button = new QPushButton(text, container);
-        // Enter must click nothing: the window has no default button.
-        button->setAutoDefault(false);
-        button->setDefault(false);
-        return button;
-    }
-    case ControlKind::ListBox:
-        return new MessageList(container);
+        case ControlKind::Frame: return new QGroupBox(text, container);
+        case ControlKind::Label: {
+            auto* label = new QLabel(text, container);
+            label->setTextFormat(Qt::PlainText);
+            return label;
+        }
+        case ControlKind::ComboBox: {
+            auto* combo = new QComboBox(container);
+            // Typed text must reach the commands as typed: inline completion
+            // would turn "COM" into "COM1" and, on leaving the box, swap a text
+            // for an entry differing only in case. A line edit that arrives with
+            // a completer spares QComboBox building one only to drop it, and
+            // setLineEdit, unlike setEditable, does not build the popup early.
+            auto* edit = new QLineEdit(combo);
+            edit->setCompleter(&noCompletion);
+            combo->setLineEdit(edit);
+            combo->setCompleter(nullptr);
+            combo->setInsertPolicy(QComboBox::NoInsert);
+            combo->setEditText(text);
+            // A chosen entry longer than the box shows its start, as the
+            // original did, not its end where Qt leaves the cursor.
+            QObject::connect(combo, &QComboBox::currentIndexChanged, combo,
+                             [combo] { combo->lineEdit()->setCursorPosition(0); });
+            return combo;
+        }
+        case ControlKind::TextBox: return new QLineEdit(text, container);
+        case ControlKind::Button: {
+            auto* button = new QPushButton(text, container);
+            // Enter must click nothing: the window has no default button.
+            button->setAutoDefault(false);
+            button->setDefault(false);
+            return button;
+        }
+        case ControlKind::ListBox: return new MessageList(container);
     }
     Q_UNREACHABLE();
 }
@@ -198,9 +195,8 @@ void Form1::Wire() {
         controller_.OpenPort(View(port), View(baud));
     });
     connect(cmdCloseCom_, &QPushButton::clicked, this, [this] { controller_.ClosePort(); });
-    connect(btnReadCard_, &QPushButton::clicked, this, [this] {
-        controller_.ReadCardNumber(Position(*edCardType_), Position(*edCodeType_));
-    });
+    connect(btnReadCard_, &QPushButton::clicked, this,
+            [this] { controller_.ReadCardNumber(Position(*edCardType_), Position(*edCodeType_)); });
 }
 
 void Form1::SetOpenComEnabled(bool enabled) { cmdOpenCom_->setEnabled(enabled); }

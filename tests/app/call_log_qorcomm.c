@@ -6,16 +6,16 @@
 
 #include "qorcomm.h"
 
-static void Note(const char *call) {
-    const char *path = getenv("QOR_TEST_CALL_LOG");
+static void Note(const char* call) {
+    const char* path = getenv("QOR_TEST_CALL_LOG");
     if (path == NULL) return;
-    FILE *log = fopen(path, "a");
+    FILE* log = fopen(path, "a");
     if (log == NULL) return;
     fprintf(log, "%s\n", call);
     fclose(log);
 }
 
-int32_t CROpenCom(const char *port, int32_t baud) {
+int32_t CROpenCom(const char* port, int32_t baud) {
     (void)port;
     (void)baud;
     Note("CROpenCom");
@@ -27,7 +27,7 @@ int32_t CRCloseCom(void) {
     return QOR_OK;
 }
 
-int32_t CRReadCardSN(int32_t *aux, unsigned char *sn, int32_t cardType, int32_t codeType) {
+int32_t CRReadCardSN(int32_t* aux, unsigned char* sn, int32_t cardType, int32_t codeType) {
     (void)aux;
     (void)sn;
     (void)cardType;

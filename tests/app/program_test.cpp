@@ -69,9 +69,9 @@ void ExpectCleanCloseOn(int signal) {
     // The library RUNPATH would find: the one on LD_LIBRARY_PATH must win.
     ASSERT_TRUE(fs::exists(fs::path(QOR_DEMO).parent_path() / "libQORComm.so"));
 
-    const fs::path callLog = fs::path(::testing::TempDir()) /
-                             ("qor-demo-calls-" + std::to_string(getpid()) + "-" +
-                              std::to_string(signal));
+    const fs::path callLog =
+        fs::path(::testing::TempDir()) /
+        ("qor-demo-calls-" + std::to_string(getpid()) + "-" + std::to_string(signal));
     fs::remove(callLog);
 
     const pid_t pid = StartProgram(callLog);

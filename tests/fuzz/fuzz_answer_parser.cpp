@@ -11,7 +11,8 @@
 
 namespace {
 
-qorcomm::CardAnswer Judge(std::uint8_t seq, std::span<const std::uint8_t> bytes, std::size_t chunk) {
+qorcomm::CardAnswer Judge(std::uint8_t seq, std::span<const std::uint8_t> bytes,
+                          std::size_t chunk) {
     qorcomm::AnswerParser parser(seq);
     while (!bytes.empty()) {
         const std::size_t n = std::min(chunk, bytes.size());
@@ -32,15 +33,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const qorcomm::CardAnswer whole = Judge(seq, line, line.size() + 1);
     const qorcomm::CardAnswer pieces = Judge(seq, line, chunk);
     switch (whole.code) {
-        case QOR_OK: case QOR_E_TIMEOUT: case QOR_E_PARTIAL: case QOR_E_BAD_FRAME: case QOR_E_NO_CARD:
-            break;
-        default:
-            std::abort();
+        case QOR_OK:
+        case QOR_E_TIMEOUT:
+        case QOR_E_PARTIAL:
+        case QOR_E_BAD_FRAME:
+        case QOR_E_NO_CARD: break;
+        default: std::abort();
     }
     if (whole.code != pieces.code) std::abort();
     if (whole.code == QOR_OK &&
         (whole.byte_count > qorcomm::kMaxPayload || whole.byte_count != (whole.bit_count + 7) / 8 ||
-         !std::equal(whole.Bits().begin(), whole.Bits().end(), pieces.Bits().begin(), pieces.Bits().end())))
+         !std::equal(whole.Bits().begin(), whole.Bits().end(), pieces.Bits().begin(),
+                     pieces.Bits().end())))
         std::abort();
     return 0;
 }

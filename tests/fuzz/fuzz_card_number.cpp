@@ -15,7 +15,11 @@ int CodePoints(const std::string& text) {
     int count = 0;
     for (std::size_t i = 0; i < text.size(); ++count) {
         const unsigned char lead = static_cast<unsigned char>(text[i]);
-        const std::size_t length = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC2 ? 2 : 0;
+        const std::size_t length = lead < 0x80    ? 1
+                                   : lead >= 0xF0 ? 4
+                                   : lead >= 0xE0 ? 3
+                                   : lead >= 0xC2 ? 2
+                                                  : 0;
         if (length == 0 || i + length > text.size()) return -1;
         for (std::size_t k = 1; k < length; ++k)
             if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return -1;
@@ -40,7 +44,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const int characters = CodePoints(shown);
     if (characters < 0 || characters > 10 || shown.find('\0') != std::string::npos) std::abort();
 
-    const std::string port = page.Encode(std::string_view(reinterpret_cast<const char*>(data), size));
+    const std::string port =
+        page.Encode(std::string_view(reinterpret_cast<const char*>(data), size));
     if (port.find('\0') != std::string::npos) std::abort();
     return 0;
 }

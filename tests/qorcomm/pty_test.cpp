@@ -29,9 +29,9 @@ using Reply = std::function<Bytes(std::uint8_t seq)>;
 // The framing itself is pinned to hand-worked bytes in frame_test.cpp; here
 // it only has to carry the SEQ the library happens to be at.
 Bytes Make(std::uint8_t seq, const Bytes& payload, std::uint8_t cmd = 0xD2) {
-  std::array<std::uint8_t, qorcomm::kMaxFrame> out{};
-  const std::size_t size = qorcomm::BuildFrame(seq, cmd, payload, out);
-  return {out.begin(), out.begin() + static_cast<std::ptrdiff_t>(size)};
+    std::array<std::uint8_t, qorcomm::kMaxFrame> out{};
+    const std::size_t size = qorcomm::BuildFrame(seq, cmd, payload, out);
+    return {out.begin(), out.begin() + static_cast<std::ptrdiff_t>(size)};
 }
 
 // Wiegand frames of card 0x5A3C96F00F, as status-0 payloads.
@@ -39,222 +39,224 @@ const Bytes kCard26 = {0x00, 26, 0x4B, 0x78, 0x07, 0xC0};
 const Bytes kCard44 = {0x00, 44, 0x5A, 0x3C, 0x96, 0xF0, 0x0F, 0xF0};
 
 class Peer {
- public:
-  Peer() {
-    master_ = ::posix_openpt(O_RDWR | O_NOCTTY);
-    if (master_ >= 0 && ::grantpt(master_) == 0 && ::unlockpt(master_) == 0) {
-      path_ = ::ptsname(master_);
+public:
+    Peer() {
+        master_ = ::posix_openpt(O_RDWR | O_NOCTTY);
+        if (master_ >= 0 && ::grantpt(master_) == 0 && ::unlockpt(master_) == 0) {
+            path_ = ::ptsname(master_);
+        }
     }
-  }
-  ~Peer() {
-    Join();
-    Hangup();
-  }
-
-  const std::string& path() const { return path_; }
-
-  // In the background: waits for one request, then writes what `reply`
-  // makes of its SEQ, or hangs up when there is no `reply`.
-  void Serve(Reply reply) {
-    thread_ = std::thread([this, reply] {
-      while (request_.size() < 8 && Readable(milliseconds(2000))) {
-        std::uint8_t byte = 0;
-        if (::read(master_, &byte, 1) != 1) return;
-        request_.push_back(byte);
-      }
-      if (request_.size() < 8) return;
-      if (!reply) {
+    ~Peer() {
+        Join();
         Hangup();
-        return;
-      }
-      const Bytes bytes = reply(request_[1]);
-      EXPECT_EQ(::write(master_, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
-    });
-  }
+    }
 
-  const Bytes& Request() {
-    Join();
-    return request_;
-  }
+    const std::string& path() const { return path_; }
 
-  void Write(const Bytes& bytes) {
-    ASSERT_EQ(::write(master_, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
-  }
+    // In the background: waits for one request, then writes what `reply`
+    // makes of its SEQ, or hangs up when there is no `reply`.
+    void Serve(Reply reply) {
+        thread_ = std::thread([this, reply] {
+            while (request_.size() < 8 && Readable(milliseconds(2000))) {
+                std::uint8_t byte = 0;
+                if (::read(master_, &byte, 1) != 1) return;
+                request_.push_back(byte);
+            }
+            if (request_.size() < 8) return;
+            if (!reply) {
+                Hangup();
+                return;
+            }
+            const Bytes bytes = reply(request_[1]);
+            EXPECT_EQ(::write(master_, bytes.data(), bytes.size()),
+                      static_cast<ssize_t>(bytes.size()));
+        });
+    }
 
-  bool Readable(milliseconds wait) const {
-    pollfd entry{master_, POLLIN, 0};
-    return ::poll(&entry, 1, static_cast<int>(wait.count())) == 1 && (entry.revents & POLLIN);
-  }
+    const Bytes& Request() {
+        Join();
+        return request_;
+    }
 
-  // The slave side is no longer open anywhere.
-  bool SlaveClosed() const {
-    pollfd entry{master_, POLLIN, 0};
-    return ::poll(&entry, 1, 0) == 1 && (entry.revents & POLLHUP);
-  }
+    void Write(const Bytes& bytes) {
+        ASSERT_EQ(::write(master_, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
+    }
 
- private:
-  void Join() {
-    if (thread_.joinable()) thread_.join();
-  }
-  void Hangup() {
-    if (master_ >= 0) ::close(master_);
-    master_ = -1;
-  }
+    bool Readable(milliseconds wait) const {
+        pollfd entry{master_, POLLIN, 0};
+        return ::poll(&entry, 1, static_cast<int>(wait.count())) == 1 && (entry.revents & POLLIN);
+    }
 
-  int master_ = -1;
-  std::string path_;
-  Bytes request_;
-  std::thread thread_;
+    // The slave side is no longer open anywhere.
+    bool SlaveClosed() const {
+        pollfd entry{master_, POLLIN, 0};
+        return ::poll(&entry, 1, 0) == 1 && (entry.revents & POLLHUP);
+    }
+
+private:
+    void Join() {
+        if (thread_.joinable()) thread_.join();
+    }
+    void Hangup() {
+        if (master_ >= 0) ::close(master_);
+        master_ = -1;
+    }
+
+    int master_ = -1;
+    std::string path_;
+    Bytes request_;
+    std::thread thread_;
 };
 
 class Pty : public testing::Test {
- protected:
-  void TearDown() override { CRCloseCom(); }
+protected:
+    void TearDown() override { CRCloseCom(); }
 };
 
 TEST_F(Pty, ReadsACardOverTheLine) {
-  Peer peer;
-  ASSERT_EQ(CROpenCom(peer.path().c_str(), 9600), QOR_OPENED);
-  peer.Serve([](std::uint8_t seq) { return Make(seq, kCard44); });
-  GuardedSn out;
-  ASSERT_EQ(CRReadCardSN(&out.aux, out.sn(), 2, 5), QOR_OK);
-  EXPECT_EQ(out.Text(), "5A3C96F00F");
-  EXPECT_EQ(out.sn()[10], '\0');
-  EXPECT_TRUE(out.GuardsIntact());
-  EXPECT_EQ(out.aux, 44);
+    Peer peer;
+    ASSERT_EQ(CROpenCom(peer.path().c_str(), 9600), QOR_OPENED);
+    peer.Serve([](std::uint8_t seq) { return Make(seq, kCard44); });
+    GuardedSn out;
+    ASSERT_EQ(CRReadCardSN(&out.aux, out.sn(), 2, 5), QOR_OK);
+    EXPECT_EQ(out.Text(), "5A3C96F00F");
+    EXPECT_EQ(out.sn()[10], '\0');
+    EXPECT_TRUE(out.GuardsIntact());
+    EXPECT_EQ(out.aux, 44);
 
-  const Bytes& request = peer.Request();
-  ASSERT_EQ(request.size(), 8u);
-  EXPECT_EQ(request, Make(request[1], {0x02}, 0x52));
+    const Bytes& request = peer.Request();
+    ASSERT_EQ(request.size(), 8u);
+    EXPECT_EQ(request, Make(request[1], {0x02}, 0x52));
 
-  EXPECT_EQ(CRCloseCom(), QOR_OK);
-  EXPECT_EQ(CRCloseCom(), QOR_OK);
-  EXPECT_TRUE(peer.SlaveClosed());
-  EXPECT_EQ(CRReadCardSN(&out.aux, out.sn(), 2, 5), QOR_E_NOT_OPEN);
+    EXPECT_EQ(CRCloseCom(), QOR_OK);
+    EXPECT_EQ(CRCloseCom(), QOR_OK);
+    EXPECT_TRUE(peer.SlaveClosed());
+    EXPECT_EQ(CRReadCardSN(&out.aux, out.sn(), 2, 5), QOR_E_NOT_OPEN);
 }
 
 TEST_F(Pty, OpensAComNameThroughItsAlias) {
-  Peer peer;
-  const std::filesystem::path xdg =
-      std::filesystem::temp_directory_path() / ("qorcomm-pty-test-" + std::to_string(::getpid()));
-  std::filesystem::create_directories(xdg / "qorcomm");
-  std::filesystem::create_symlink(peer.path(), xdg / "qorcomm" / "COM7");
-  const char* saved = std::getenv("XDG_RUNTIME_DIR");
-  const std::string saved_value = saved ? saved : "";
-  ::setenv("XDG_RUNTIME_DIR", xdg.c_str(), 1);
+    Peer peer;
+    const std::filesystem::path xdg =
+        std::filesystem::temp_directory_path() / ("qorcomm-pty-test-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(xdg / "qorcomm");
+    std::filesystem::create_symlink(peer.path(), xdg / "qorcomm" / "COM7");
+    const char* saved = std::getenv("XDG_RUNTIME_DIR");
+    const std::string saved_value = saved ? saved : "";
+    ::setenv("XDG_RUNTIME_DIR", xdg.c_str(), 1);
 
-  EXPECT_EQ(CROpenCom("com7", 115200), QOR_OPENED);
+    EXPECT_EQ(CROpenCom("com7", 115200), QOR_OPENED);
 
-  saved ? ::setenv("XDG_RUNTIME_DIR", saved_value.c_str(), 1) : ::unsetenv("XDG_RUNTIME_DIR");
-  std::filesystem::remove_all(xdg);
-  peer.Serve([](std::uint8_t seq) { return Make(seq, kCard26); });
-  GuardedSn out;
-  EXPECT_EQ(CRReadCardSN(&out.aux, out.sn(), 0, 1), QOR_OK);
-  EXPECT_EQ(out.Text(), "000096F00F");
+    saved ? ::setenv("XDG_RUNTIME_DIR", saved_value.c_str(), 1) : ::unsetenv("XDG_RUNTIME_DIR");
+    std::filesystem::remove_all(xdg);
+    peer.Serve([](std::uint8_t seq) { return Make(seq, kCard26); });
+    GuardedSn out;
+    EXPECT_EQ(CRReadCardSN(&out.aux, out.sn(), 0, 1), QOR_OK);
+    EXPECT_EQ(out.Text(), "000096F00F");
 }
 
 TEST_F(Pty, JudgesTheAnswer) {
-  const auto constant = [](Bytes bytes) { return [bytes](std::uint8_t) { return bytes; }; };
-  const struct {
-    const char* name;
-    Reply reply;
-    std::int32_t code;
-  } kCases[] = {
-      {"late answer, then the right one",
-       [](std::uint8_t seq) {
-         Bytes bytes = Make(static_cast<std::uint8_t>(seq - 1), {0x00, 26, 0x7F, 0xFF, 0xFF, 0xC0});
-         const Bytes right = Make(seq, kCard26);
-         bytes.insert(bytes.end(), right.begin(), right.end());
-         return bytes;
-       },
-       QOR_OK},
-      {"CRC mismatch",
-       [](std::uint8_t seq) {
-         Bytes bytes = Make(seq, kCard26);
-         bytes[bytes.size() - 2] ^= 0xFF;
-         return bytes;
-       },
-       QOR_E_BAD_FRAME},
-      {"garbage, then silence", constant({0x55, 0xAA, 0xFF}), QOR_E_PARTIAL},
-      {"half a frame, then silence", constant({0x02, 0x01, 0xD2, 0x06, 0x00}), QOR_E_PARTIAL},
-      {"silence", constant({}), QOR_E_TIMEOUT},
-  };
-  for (const auto& c : kCases) {
-    SCOPED_TRACE(c.name);
-    Peer peer;
-    ASSERT_EQ(CROpenCom(peer.path().c_str(), 9600), QOR_OPENED);
-    peer.Serve(c.reply);
-    GuardedSn out;
-    const Clock::time_point start = Clock::now();
-    EXPECT_EQ(CRReadCardSN(&out.aux, out.sn(), 0, 1), c.code);
-    const auto elapsed = Clock::now() - start;
-    const bool waits = c.code == QOR_E_TIMEOUT || c.code == QOR_E_PARTIAL;
-    if (waits) {
-      EXPECT_GE(elapsed, milliseconds(QOR_ANSWER_TIMEOUT_MS));
+    const auto constant = [](Bytes bytes) { return [bytes](std::uint8_t) { return bytes; }; };
+    const struct {
+        const char* name;
+        Reply reply;
+        std::int32_t code;
+    } kCases[] = {
+        {"late answer, then the right one",
+         [](std::uint8_t seq) {
+             Bytes bytes =
+                 Make(static_cast<std::uint8_t>(seq - 1), {0x00, 26, 0x7F, 0xFF, 0xFF, 0xC0});
+             const Bytes right = Make(seq, kCard26);
+             bytes.insert(bytes.end(), right.begin(), right.end());
+             return bytes;
+         },
+         QOR_OK},
+        {"CRC mismatch",
+         [](std::uint8_t seq) {
+             Bytes bytes = Make(seq, kCard26);
+             bytes[bytes.size() - 2] ^= 0xFF;
+             return bytes;
+         },
+         QOR_E_BAD_FRAME},
+        {"garbage, then silence", constant({0x55, 0xAA, 0xFF}), QOR_E_PARTIAL},
+        {"half a frame, then silence", constant({0x02, 0x01, 0xD2, 0x06, 0x00}), QOR_E_PARTIAL},
+        {"silence", constant({}), QOR_E_TIMEOUT},
+    };
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(c.name);
+        Peer peer;
+        ASSERT_EQ(CROpenCom(peer.path().c_str(), 9600), QOR_OPENED);
+        peer.Serve(c.reply);
+        GuardedSn out;
+        const Clock::time_point start = Clock::now();
+        EXPECT_EQ(CRReadCardSN(&out.aux, out.sn(), 0, 1), c.code);
+        const auto elapsed = Clock::now() - start;
+        const bool waits = c.code == QOR_E_TIMEOUT || c.code == QOR_E_PARTIAL;
+        if (waits) {
+            EXPECT_GE(elapsed, milliseconds(QOR_ANSWER_TIMEOUT_MS));
+        }
+        EXPECT_LT(elapsed, milliseconds(waits ? QOR_ANSWER_TIMEOUT_MS + 400 : 400));
+        if (c.code == QOR_OK) {
+            EXPECT_EQ(out.Text(), "000096F00F");
+            EXPECT_EQ(out.aux, 26);
+        } else {
+            EXPECT_TRUE(out.Untouched());
+        }
     }
-    EXPECT_LT(elapsed, milliseconds(waits ? QOR_ANSWER_TIMEOUT_MS + 400 : 400));
-    if (c.code == QOR_OK) {
-      EXPECT_EQ(out.Text(), "000096F00F");
-      EXPECT_EQ(out.aux, 26);
-    } else {
-      EXPECT_TRUE(out.Untouched());
-    }
-  }
 }
 
 TEST_F(Pty, ThrowsAwayBytesWaitingBeforeTheRequest) {
-  Peer peer;
-  ASSERT_EQ(CROpenCom(peer.path().c_str(), 9600), QOR_OPENED);
-  // The start of a frame that, kept, would swallow the answer's first bytes.
-  peer.Write({0x02, 0x00, 0xD2});
-  std::this_thread::sleep_for(milliseconds(100));  // let the pty deliver them
-  peer.Serve([](std::uint8_t seq) { return Make(seq, kCard26); });
-  GuardedSn out;
-  EXPECT_EQ(CRReadCardSN(&out.aux, out.sn(), 0, 1), QOR_OK);
+    Peer peer;
+    ASSERT_EQ(CROpenCom(peer.path().c_str(), 9600), QOR_OPENED);
+    // The start of a frame that, kept, would swallow the answer's first bytes.
+    peer.Write({0x02, 0x00, 0xD2});
+    std::this_thread::sleep_for(milliseconds(100));  // let the pty deliver them
+    peer.Serve([](std::uint8_t seq) { return Make(seq, kCard26); });
+    GuardedSn out;
+    EXPECT_EQ(CRReadCardSN(&out.aux, out.sn(), 0, 1), QOR_OK);
 }
 
 TEST_F(Pty, BadArgumentsLeaveTheLineAlone) {
-  Peer peer;
-  ASSERT_EQ(CROpenCom(peer.path().c_str(), 9600), QOR_OPENED);
-  GuardedSn out;
-  EXPECT_EQ(CRReadCardSN(&out.aux, nullptr, 0, 1), QOR_E_ARGUMENT);
-  EXPECT_EQ(CRReadCardSN(&out.aux, out.sn(), 4, 1), QOR_E_ARGUMENT);
-  EXPECT_EQ(CRReadCardSN(&out.aux, out.sn(), 0, 6), QOR_E_ARGUMENT);
-  EXPECT_TRUE(out.Untouched());
-  EXPECT_FALSE(peer.Readable(milliseconds(50)));
+    Peer peer;
+    ASSERT_EQ(CROpenCom(peer.path().c_str(), 9600), QOR_OPENED);
+    GuardedSn out;
+    EXPECT_EQ(CRReadCardSN(&out.aux, nullptr, 0, 1), QOR_E_ARGUMENT);
+    EXPECT_EQ(CRReadCardSN(&out.aux, out.sn(), 4, 1), QOR_E_ARGUMENT);
+    EXPECT_EQ(CRReadCardSN(&out.aux, out.sn(), 0, 6), QOR_E_ARGUMENT);
+    EXPECT_TRUE(out.Untouched());
+    EXPECT_FALSE(peer.Readable(milliseconds(50)));
 }
 
 TEST_F(Pty, RefusesRatesThePlatformCannotSet) {
-  Peer peer;
-  for (std::int32_t baud : {0, -9600, 12345, 9601, INT32_MAX, INT32_MIN}) {
-    EXPECT_EQ(CROpenCom(peer.path().c_str(), baud), QOR_E_BAUD) << baud;
-  }
-  for (std::int32_t baud : {50, 1200, 115200}) {
-    EXPECT_EQ(CROpenCom(peer.path().c_str(), baud), QOR_OPENED) << baud;
-  }
+    Peer peer;
+    for (std::int32_t baud : {0, -9600, 12345, 9601, INT32_MAX, INT32_MIN}) {
+        EXPECT_EQ(CROpenCom(peer.path().c_str(), baud), QOR_E_BAUD) << baud;
+    }
+    for (std::int32_t baud : {50, 1200, 115200}) {
+        EXPECT_EQ(CROpenCom(peer.path().c_str(), baud), QOR_OPENED) << baud;
+    }
 }
 
 TEST_F(Pty, AHangupIsAnIoErrorAtOnce) {
-  Peer peer;
-  ASSERT_EQ(CROpenCom(peer.path().c_str(), 9600), QOR_OPENED);
-  peer.Serve(nullptr);
-  GuardedSn out;
-  const Clock::time_point start = Clock::now();
-  EXPECT_EQ(CRReadCardSN(&out.aux, out.sn(), 0, 1), QOR_E_IO);
-  EXPECT_EQ(CRReadCardSN(&out.aux, out.sn(), 0, 1), QOR_E_IO);
-  EXPECT_LT(Clock::now() - start, milliseconds(400));
-  EXPECT_TRUE(out.Untouched());
+    Peer peer;
+    ASSERT_EQ(CROpenCom(peer.path().c_str(), 9600), QOR_OPENED);
+    peer.Serve(nullptr);
+    GuardedSn out;
+    const Clock::time_point start = Clock::now();
+    EXPECT_EQ(CRReadCardSN(&out.aux, out.sn(), 0, 1), QOR_E_IO);
+    EXPECT_EQ(CRReadCardSN(&out.aux, out.sn(), 0, 1), QOR_E_IO);
+    EXPECT_LT(Clock::now() - start, milliseconds(400));
+    EXPECT_TRUE(out.Untouched());
 }
 
 TEST_F(Pty, OpeningAgainClosesTheOpenPort) {
-  Peer first;
-  Peer second;
-  ASSERT_EQ(CROpenCom(first.path().c_str(), 9600), QOR_OPENED);
-  ASSERT_EQ(CROpenCom(second.path().c_str(), 9600), QOR_OPENED);
-  EXPECT_TRUE(first.SlaveClosed());
-  second.Serve([](std::uint8_t seq) { return Make(seq, kCard26); });
-  GuardedSn out;
-  EXPECT_EQ(CRReadCardSN(&out.aux, out.sn(), 0, 1), QOR_OK);
+    Peer first;
+    Peer second;
+    ASSERT_EQ(CROpenCom(first.path().c_str(), 9600), QOR_OPENED);
+    ASSERT_EQ(CROpenCom(second.path().c_str(), 9600), QOR_OPENED);
+    EXPECT_TRUE(first.SlaveClosed());
+    second.Serve([](std::uint8_t seq) { return Make(seq, kCard26); });
+    GuardedSn out;
+    EXPECT_EQ(CRReadCardSN(&out.aux, out.sn(), 0, 1), QOR_OK);
 }
 
 }  // namespace

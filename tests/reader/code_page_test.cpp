@@ -32,9 +32,20 @@ TEST(CardNumberText, AsciiCodePage) {
     for (const CardCase& c : {
              CardCase{"ten digits then NUL", "0000B2C3D4", "0000B2C3D4"},
              CardCase{"eleven bytes, first ten shown", "ABCDEFGHIJK", "ABCDEFGHIJ"},
-             CardCase{"leading NUL empties it", std::string("\0" "123", 4), ""},
-             CardCase{"cut at an inner NUL", std::string("12\0" "45", 5), "12"},
-             CardCase{"a high byte is not ASCII", "\x80" "1", kFffd + "1"},
+             CardCase{"leading NUL empties it",
+                      std::string("\0"
+                                  "123",
+                                  4),
+                      ""},
+             CardCase{"cut at an inner NUL",
+                      std::string("12\0"
+                                  "45",
+                                  5),
+                      "12"},
+             CardCase{"a high byte is not ASCII",
+                      "\x80"
+                      "1",
+                      kFffd + "1"},
          })
         ExpectShown("ASCII", c);
 }
@@ -43,15 +54,20 @@ TEST(CardNumberText, DoubleByteCodePage) {
     const std::string zhong = "中";  // D6 D0 in CP936
     for (const CardCase& c : {
              CardCase{"ten digits then NUL", "0123456789", "0123456789"},
-             CardCase{"double-byte character counts once", "A\xD6\xD0" "12345678",
+             CardCase{"double-byte character counts once",
+                      "A\xD6\xD0"
+                      "12345678",
                       "A" + zhong + "12345678"},
-             CardCase{"double-byte as tenth character", "012345678\xD6\xD0",
-                      "012345678" + zhong},
-             CardCase{"lead byte without trail at the end", "A\xD6\xD0" "1234567\xD6",
+             CardCase{"double-byte as tenth character", "012345678\xD6\xD0", "012345678" + zhong},
+             CardCase{"lead byte without trail at the end",
+                      "A\xD6\xD0"
+                      "1234567\xD6",
                       "A" + zhong + "1234567" + kFffd},
-             CardCase{"lead byte at the end past ten characters", "0123456789\xD6",
-                      "0123456789"},
-             CardCase{"undecodable byte", "12\xFF" "34", "12" + kFffd + "34"},
+             CardCase{"lead byte at the end past ten characters", "0123456789\xD6", "0123456789"},
+             CardCase{"undecodable byte",
+                      "12\xFF"
+                      "34",
+                      "12" + kFffd + "34"},
              CardCase{"leading NUL", std::string("\0\xD6\xD0", 3), ""},
          })
         ExpectShown("CP936", c);
@@ -61,9 +77,13 @@ TEST(CodePage, EncodesWhatItCanAndMarksWhatItCannot) {
     const qor::CodePage cp936("CP936");
     EXPECT_EQ(cp936.Encode("COM1"), "COM1");
     EXPECT_EQ(cp936.Encode("串口"), "\xB4\xAE\xBF\xDA");
-    EXPECT_EQ(cp936.Encode("A\xF0\x9F\x98\x80" "B"), "A?B");
-    EXPECT_EQ(cp936.Encode("A\xFF" "B"), "A?B");  // not UTF-8 at all
-    EXPECT_EQ(cp936.Encode("AB\xE4"), "AB?");     // cut short
+    EXPECT_EQ(cp936.Encode("A\xF0\x9F\x98\x80"
+                           "B"),
+              "A?B");
+    EXPECT_EQ(cp936.Encode("A\xFF"
+                           "B"),
+              "A?B");                          // not UTF-8 at all
+    EXPECT_EQ(cp936.Encode("AB\xE4"), "AB?");  // cut short
     EXPECT_EQ(cp936.Encode(""), "");
 
     const qor::CodePage ascii("ANSI_X3.4-1968");
@@ -104,10 +124,12 @@ namespace {
 // counting characters over them cut one in half.
 TEST(CardNumberText, Utf8CodePageNeverYieldsMalformedText) {
     const qor::CodePage page("UTF-8");
-    const std::string shown = qor::CardNumberText(
-        page, Buffer("\xFF\xFF\x9C\x9C\x9C:\x9C\xF5\x9C\x9C\x9C"));
+    const std::string shown =
+        qor::CardNumberText(page, Buffer("\xFF\xFF\x9C\x9C\x9C:\x9C\xF5\x9C\x9C\x9C"));
     EXPECT_EQ(shown, kFffd + kFffd + kFffd + kFffd + kFffd + ":" + kFffd + kFffd + kFffd + kFffd);
-    EXPECT_EQ(qor::CardNumberText(page, Buffer("\xED\xA0\x80" "1")), kFffd + kFffd + kFffd + "1");
+    EXPECT_EQ(qor::CardNumberText(page, Buffer("\xED\xA0\x80"
+                                               "1")),
+              kFffd + kFffd + kFffd + "1");
 }
 
 }  // namespace

@@ -6,16 +6,14 @@
 
 #include "qorcomm.h"
 
-int32_t CROpenCom(const char *port, int32_t baud) {
-    return strcmp(port, "COM7") == 0 ? baud : -2;
-}
+int32_t CROpenCom(const char* port, int32_t baud) { return strcmp(port, "COM7") == 0 ? baud : -2; }
 
 #ifndef ONLY_OPEN
 int32_t CRCloseCom(void) { return 7; }
 
-int32_t CRReadCardSN(int32_t *aux, unsigned char *sn, int32_t cardType, int32_t codeType) {
+int32_t CRReadCardSN(int32_t* aux, unsigned char* sn, int32_t cardType, int32_t codeType) {
     *aux += 1;
-    snprintf((char *)sn, 11, "T%dC%d", (int)cardType, (int)codeType);
+    snprintf((char*)sn, 11, "T%dC%d", (int)cardType, (int)codeType);
     return 0;
 }
 #endif

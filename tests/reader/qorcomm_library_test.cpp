@@ -4,9 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
 #include <filesystem>
 #include <string>
-#include <unistd.h>
 
 #include "fake_view.h"
 #include "reader_controller.h"
@@ -38,8 +38,8 @@ TEST(BindingFound, DrivesTheCommands) {
     controller.ReadCardNumber(-1, 5);
     controller.ClosePort();
     EXPECT_EQ(controller.State().ReadCardAux, 1);
-    EXPECT_EQ(view.events, (Events{"cmdOpenCom=0", "cmdCloseCom=1", "log:打开串口成功", "log:",
-                                   "edCardSn=T-1C5", "log:读取卡号：T-1C5", "cmdOpenCom=1",
+    EXPECT_EQ(view.events, (Events{"cmdOpenCom=0", "cmdCloseCom=1", "log:打开串口成功",
+                                   "log:", "edCardSn=T-1C5", "log:读取卡号：T-1C5", "cmdOpenCom=1",
                                    "cmdCloseCom=0", "log:关闭串口成功", "log:"}));
 }
 
@@ -54,8 +54,8 @@ TEST(BindingPartial, MissingFunctionFailsThatCallAloneAndEveryTime) {
     const std::string reason = library.BindFailure();
     EXPECT_NE(reason.find("CRReadCardSN"), std::string::npos) << reason;
     const std::string line = "log:无法加载读卡器库：" + reason;
-    EXPECT_EQ(view.events, (Events{"cmdOpenCom=0", "cmdCloseCom=1", "log:打开串口成功", "log:",
-                                   line, line}));
+    EXPECT_EQ(view.events,
+              (Events{"cmdOpenCom=0", "cmdCloseCom=1", "log:打开串口成功", "log:", line, line}));
 
     std::int32_t aux = 0;
     EXPECT_EQ(library.CRCloseCom(), -1);

@@ -82,8 +82,7 @@ TEST_F(ReaderControllerTest, OpenThatSucceedsSwapsTheButtonsThenLogs) {
     EXPECT_EQ(library.opens[0].port, "COM3");
     EXPECT_EQ(library.opens[0].baud, 19200);
     EXPECT_EQ(controller.State().ComStatus, 1);
-    EXPECT_EQ(view.events,
-              (Events{"cmdOpenCom=0", "cmdCloseCom=1", "log:打开串口成功", "log:"}));
+    EXPECT_EQ(view.events, (Events{"cmdOpenCom=0", "cmdCloseCom=1", "log:打开串口成功", "log:"}));
 }
 
 TEST_F(ReaderControllerTest, OpenThatFailsLogsAndLeavesTheButtons) {
@@ -99,12 +98,17 @@ TEST_F(ReaderControllerTest, OpenThatFailsLogsAndLeavesTheButtons) {
 }
 
 TEST_F(ReaderControllerTest, PortTextLosesOnlyAsciiSpacesAndGoesOutInTheCodePage) {
-    controller.OpenPort("\xE3\x80\x80" "COM3 ", "9600");    // U+3000 is kept
+    controller.OpenPort(
+        "\xE3\x80\x80"
+        "COM3 ",
+        "9600");  // U+3000 is kept
     controller.OpenPort("串口", "9600");
-    controller.OpenPort("COM\xF0\x9F\x98\x80", "9600");  // no CP936 form: '?'
+    controller.OpenPort("COM\xF0\x9F\x98\x80", "9600");      // no CP936 form: '?'
     controller.OpenPort(std::string("COM1\0x", 6), "9600");  // an inner NUL cannot cut the name
     ASSERT_EQ(library.opens.size(), 4u);
-    EXPECT_EQ(library.opens[0].port, "\xA1\xA1" "COM3");
+    EXPECT_EQ(library.opens[0].port,
+              "\xA1\xA1"
+              "COM3");
     EXPECT_EQ(library.opens[1].port, "\xB4\xAE\xBF\xDA");
     EXPECT_EQ(library.opens[2].port, "COM?");
     EXPECT_EQ(library.opens[3].port, "COM1?x");
@@ -115,8 +119,8 @@ TEST_F(ReaderControllerTest, CloseReturnsToClosedStateAndReportsFailureHonestly)
         std::int32_t result;
         const char* line;
     };
-    for (const Case& c : {Case{0, "log:关闭串口成功"}, Case{1, "log:关闭串口成功"},
-                          Case{-1, "log:关闭串口失败"}}) {
+    for (const Case& c :
+         {Case{0, "log:关闭串口成功"}, Case{1, "log:关闭串口成功"}, Case{-1, "log:关闭串口失败"}}) {
         view.events.clear();
         library.closeResult = c.result;
         controller.ClosePort();
@@ -195,13 +199,15 @@ TEST_F(ReaderControllerTest, UnboundLibraryIsReportedBeforeEachCommandsOwnLines)
     library.openResult = 0;
     library.closeResult = -1;
     library.readResult = -1;
-    const std::string reason = "log:无法加载读卡器库：libQORComm.so: cannot open shared object file";
+    const std::string reason =
+        "log:无法加载读卡器库：libQORComm.so: cannot open shared object file";
 
     controller.OpenPort("COM1", "9600");
     EXPECT_EQ(view.events, (Events{reason, "log:打开串口失败", "log:"}));
     view.events.clear();
     controller.ClosePort();
-    EXPECT_EQ(view.events, (Events{reason, "cmdOpenCom=1", "cmdCloseCom=0", "log:关闭串口失败", "log:"}));
+    EXPECT_EQ(view.events,
+              (Events{reason, "cmdOpenCom=1", "cmdCloseCom=0", "log:关闭串口失败", "log:"}));
     view.events.clear();
     controller.ReadCardNumber(2, 3);
     EXPECT_EQ(view.events, (Events{reason}));

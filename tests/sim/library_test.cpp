@@ -23,7 +23,7 @@ using std::chrono::milliseconds;
 // The library's answer timeout plus room for a loaded machine.
 constexpr milliseconds kReadBound{QOR_ANSWER_TIMEOUT_MS + 400};
 
-const char *const kPort = "COM5";
+const char* const kPort = "COM5";
 
 struct ReadResult {
     int32_t code;
@@ -32,14 +32,13 @@ struct ReadResult {
     milliseconds took;
 };
 
-ReadResult readCard(int32_t cardType, int32_t codeType)
-{
+ReadResult readCard(int32_t cardType, int32_t codeType) {
     unsigned char sn[11] = {};
     int32_t aux = -1;
     const auto start = Clock::now();
     const int32_t code = CRReadCardSN(&aux, sn, cardType, codeType);
     const auto took = std::chrono::duration_cast<milliseconds>(Clock::now() - start);
-    return {code, code == QOR_OK ? std::string(reinterpret_cast<char *>(sn)) : "", aux, took};
+    return {code, code == QOR_OK ? std::string(reinterpret_cast<char*>(sn)) : "", aux, took};
 }
 
 // A simulator on COM5 in a private runtime folder, opened through the
@@ -50,8 +49,7 @@ class LibraryAgainstSim : public testing::TestWithParam<Param> {
 protected:
     virtual std::vector<std::string> simArgs() const = 0;
 
-    void SetUp() override
-    {
+    void SetUp() override {
         std::vector<std::string> args{"--port", kPort};
         const std::vector<std::string> more = simArgs();
         args.insert(args.end(), more.begin(), more.end());
@@ -60,11 +58,11 @@ protected:
         ASSERT_EQ(CROpenCom(kPort, 9600), QOR_OPENED);
     }
 
-    void TearDown() override
-    {
+    void TearDown() override {
         EXPECT_EQ(CRCloseCom(), QOR_OK);
         EXPECT_EQ(sim_->stop(SIGTERM), 0);
-        EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(runtime_.alias(kPort))));
+        EXPECT_FALSE(
+            std::filesystem::exists(std::filesystem::symlink_status(runtime_.alias(kPort))));
     }
 
 private:
@@ -76,12 +74,12 @@ struct ExpectedRead {
     int32_t cardType;
     int32_t codeType;
     int32_t code;
-    const char *sn; // when code is QOR_OK
+    const char* sn;  // when code is QOR_OK
 };
 
 struct CardCase {
-    const char *name;
-    const char *cardArg;
+    const char* name;
+    const char* cardArg;
     std::vector<ExpectedRead> reads;
 };
 
@@ -90,12 +88,11 @@ protected:
     std::vector<std::string> simArgs() const override { return {"--card", GetParam().cardArg}; }
 };
 
-TEST_P(LibraryReadsCard, GivesTheNumberForEachFormatAndCodeType)
-{
+TEST_P(LibraryReadsCard, GivesTheNumberForEachFormatAndCodeType) {
     constexpr int32_t kFrameBits[] = {26, 36, 44, 34};
-    for (const ExpectedRead &expected : GetParam().reads) {
-        SCOPED_TRACE("card type " + std::to_string(expected.cardType) + ", code type "
-                     + std::to_string(expected.codeType));
+    for (const ExpectedRead& expected : GetParam().reads) {
+        SCOPED_TRACE("card type " + std::to_string(expected.cardType) + ", code type " +
+                     std::to_string(expected.codeType));
         const ReadResult got = readCard(expected.cardType, expected.codeType);
         EXPECT_EQ(got.code, expected.code);
         if (expected.code == QOR_OK) {
@@ -108,46 +105,48 @@ TEST_P(LibraryReadsCard, GivesTheNumberForEachFormatAndCodeType)
     // The simulator keeps serving when the library closes and opens again.
     ASSERT_EQ(CRCloseCom(), QOR_OK);
     ASSERT_EQ(CROpenCom(kPort, 115200), QOR_OPENED);
-    const ExpectedRead &first = GetParam().reads.front();
+    const ExpectedRead& first = GetParam().reads.front();
     EXPECT_EQ(readCard(first.cardType, first.codeType).sn, first.sn);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Cards, LibraryReadsCard,
-    testing::Values(
-        CardCase{"Mixed", "5A1B2C3D4E",
-                 {{0, 0, QOR_OK, "0002587A9C"},
-                  {0, 1, QOR_OK, "00002C3D4E"},
-                  {0, 2, QOR_OK, "0000003D4E"},
-                  {1, 0, QOR_OK, "0436587A9C"},
-                  {1, 1, QOR_OK, "021B2C3D4E"},
-                  {1, 4, QOR_OK, "001B2C3D4E"},
-                  {2, 1, QOR_OK, "5A1B2C3D4E"},
-                  {2, 3, QOR_OK, "00002C3D4E"},
-                  {2, 5, QOR_OK, "5A1B2C3D4E"},
-                  {2, 0, QOR_E_TOO_WIDE, nullptr},
-                  {3, 0, QOR_OK, "0236587A9C"},
-                  {3, 1, QOR_OK, "001B2C3D4E"},
-                  {3, 5, QOR_OK, "001B2C3D4E"}}},
-        // Each parity's value differs between the halves of 12/16 bits and
-        // those of 17, so a parity rule mixed up shows here.
-        CardCase{"AllOnes", "0xFFFFFFFFFF",
-                 {{0, 0, QOR_OK, "0001FFFFFF"},
-                  {1, 0, QOR_OK, "0FFFFFFFFE"},
-                  {1, 1, QOR_OK, "03FFFFFFFF"},
-                  {2, 1, QOR_OK, "FFFFFFFFFF"},
-                  {3, 0, QOR_OK, "01FFFFFFFF"}}},
-        CardCase{"Zero", "0",
-                 {{0, 0, QOR_OK, "0000000001"},
-                  {1, 0, QOR_OK, "0000000001"},
-                  {2, 1, QOR_OK, "0000000000"},
-                  {3, 0, QOR_OK, "0000000001"}}}),
-    [](const testing::TestParamInfo<CardCase> &info) { return std::string(info.param.name); });
+    testing::Values(CardCase{"Mixed",
+                             "5A1B2C3D4E",
+                             {{0, 0, QOR_OK, "0002587A9C"},
+                              {0, 1, QOR_OK, "00002C3D4E"},
+                              {0, 2, QOR_OK, "0000003D4E"},
+                              {1, 0, QOR_OK, "0436587A9C"},
+                              {1, 1, QOR_OK, "021B2C3D4E"},
+                              {1, 4, QOR_OK, "001B2C3D4E"},
+                              {2, 1, QOR_OK, "5A1B2C3D4E"},
+                              {2, 3, QOR_OK, "00002C3D4E"},
+                              {2, 5, QOR_OK, "5A1B2C3D4E"},
+                              {2, 0, QOR_E_TOO_WIDE, nullptr},
+                              {3, 0, QOR_OK, "0236587A9C"},
+                              {3, 1, QOR_OK, "001B2C3D4E"},
+                              {3, 5, QOR_OK, "001B2C3D4E"}}},
+                    // Each parity's value differs between the halves of 12/16 bits and
+                    // those of 17, so a parity rule mixed up shows here.
+                    CardCase{"AllOnes",
+                             "0xFFFFFFFFFF",
+                             {{0, 0, QOR_OK, "0001FFFFFF"},
+                              {1, 0, QOR_OK, "0FFFFFFFFE"},
+                              {1, 1, QOR_OK, "03FFFFFFFF"},
+                              {2, 1, QOR_OK, "FFFFFFFFFF"},
+                              {3, 0, QOR_OK, "01FFFFFFFF"}}},
+                    CardCase{"Zero",
+                             "0",
+                             {{0, 0, QOR_OK, "0000000001"},
+                              {1, 0, QOR_OK, "0000000001"},
+                              {2, 1, QOR_OK, "0000000000"},
+                              {3, 0, QOR_OK, "0000000001"}}}),
+    [](const testing::TestParamInfo<CardCase>& info) { return std::string(info.param.name); });
 
 struct FaultCase {
-    const char *name;
+    const char* name;
     std::vector<std::string> simArgs;
-    std::vector<int32_t> codes; // one per read, in order
+    std::vector<int32_t> codes;  // one per read, in order
 };
 
 class LibraryMeetsFault : public LibraryAgainstSim<FaultCase> {
@@ -157,9 +156,8 @@ protected:
 
 // Every second read is faulty, so each fault must be reported, within the
 // timeout, and must not spoil the read after it.
-TEST_P(LibraryMeetsFault, ReportsItAndRecovers)
-{
-    const std::vector<int32_t> &codes = GetParam().codes;
+TEST_P(LibraryMeetsFault, ReportsItAndRecovers) {
+    const std::vector<int32_t>& codes = GetParam().codes;
     for (std::size_t i = 0; i < codes.size(); ++i) {
         SCOPED_TRACE("read " + std::to_string(i + 1));
         const ReadResult got = readCard(static_cast<int32_t>(i % 4), 1);
@@ -170,23 +168,26 @@ TEST_P(LibraryMeetsFault, ReportsItAndRecovers)
 
 INSTANTIATE_TEST_SUITE_P(
     Faults, LibraryMeetsFault,
-    testing::Values(
-        FaultCase{"Silent", {"--fault", "silent", "--fault-every", "2"},
-                  {QOR_OK, QOR_E_TIMEOUT, QOR_OK}},
-        FaultCase{"Garbled", {"--fault", "garbled", "--fault-every", "2"},
-                  {QOR_OK, QOR_E_BAD_FRAME, QOR_OK}},
-        FaultCase{"Parity", {"--fault", "parity", "--fault-every", "2"},
-                  {QOR_OK, QOR_E_PARITY, QOR_OK, QOR_E_PARITY, QOR_OK, QOR_E_PARITY, QOR_OK,
-                   QOR_E_PARITY}},
-        FaultCase{"Partial", {"--fault", "partial", "--fault-every", "2"},
-                  {QOR_OK, QOR_E_PARTIAL, QOR_OK}},
-        FaultCase{"NoCard", {"--no-card"}, {QOR_E_NO_CARD, QOR_E_NO_CARD}},
-        FaultCase{"AllInTurn",
-                  {"--fault", "silent", "--fault", "garbled", "--fault", "parity", "--fault",
-                   "partial", "--fault-every", "2"},
-                  {QOR_OK, QOR_E_TIMEOUT, QOR_OK, QOR_E_BAD_FRAME, QOR_OK, QOR_E_PARITY, QOR_OK,
-                   QOR_E_PARTIAL, QOR_OK}}),
-    [](const testing::TestParamInfo<FaultCase> &info) { return std::string(info.param.name); });
+    testing::Values(FaultCase{"Silent",
+                              {"--fault", "silent", "--fault-every", "2"},
+                              {QOR_OK, QOR_E_TIMEOUT, QOR_OK}},
+                    FaultCase{"Garbled",
+                              {"--fault", "garbled", "--fault-every", "2"},
+                              {QOR_OK, QOR_E_BAD_FRAME, QOR_OK}},
+                    FaultCase{"Parity",
+                              {"--fault", "parity", "--fault-every", "2"},
+                              {QOR_OK, QOR_E_PARITY, QOR_OK, QOR_E_PARITY, QOR_OK, QOR_E_PARITY,
+                               QOR_OK, QOR_E_PARITY}},
+                    FaultCase{"Partial",
+                              {"--fault", "partial", "--fault-every", "2"},
+                              {QOR_OK, QOR_E_PARTIAL, QOR_OK}},
+                    FaultCase{"NoCard", {"--no-card"}, {QOR_E_NO_CARD, QOR_E_NO_CARD}},
+                    FaultCase{"AllInTurn",
+                              {"--fault", "silent", "--fault", "garbled", "--fault", "parity",
+                               "--fault", "partial", "--fault-every", "2"},
+                              {QOR_OK, QOR_E_TIMEOUT, QOR_OK, QOR_E_BAD_FRAME, QOR_OK, QOR_E_PARITY,
+                               QOR_OK, QOR_E_PARTIAL, QOR_OK}}),
+    [](const testing::TestParamInfo<FaultCase>& info) { return std::string(info.param.name); });
 
-} // namespace
-} // namespace simtest
+}  // namespace
+}  // namespace simtest

@@ -9,21 +9,16 @@
 namespace qorsim {
 namespace {
 
-ParseOutcome parse(const std::vector<std::string_view> &args)
-{
-    return parseOptions(args);
-}
+ParseOutcome parse(const std::vector<std::string_view>& args) { return parseOptions(args); }
 
-Options accepted(const std::vector<std::string_view> &args)
-{
+Options accepted(const std::vector<std::string_view>& args) {
     const ParseOutcome outcome = parse(args);
-    if (const auto *error = std::get_if<UsageError>(&outcome))
+    if (const auto* error = std::get_if<UsageError>(&outcome))
         ADD_FAILURE() << "refused: " << error->message;
     return std::holds_alternative<Options>(outcome) ? std::get<Options>(outcome) : Options{};
 }
 
-TEST(Options, Defaults)
-{
+TEST(Options, Defaults) {
     const Options options = accepted({});
     EXPECT_FALSE(options.port);
     EXPECT_EQ(options.reader.cardId, 0x00A1B2C3D4u);
@@ -32,8 +27,7 @@ TEST(Options, Defaults)
     EXPECT_FALSE(options.verbose);
 }
 
-TEST(Options, AcceptedForms)
-{
+TEST(Options, AcceptedForms) {
     EXPECT_EQ(accepted({"--card", "0x5a1b2c3d4e"}).reader.cardId, 0x5A1B2C3D4Eu);
     EXPECT_EQ(accepted({"--card=FFFFFFFFFF"}).reader.cardId, 0xFFFFFFFFFFu);
     EXPECT_EQ(accepted({"--card", "0X0000000000001"}).reader.cardId, 1u);
@@ -54,8 +48,7 @@ struct Refusal {
 
 class OptionsRefused : public testing::TestWithParam<Refusal> {};
 
-TEST_P(OptionsRefused, WithAMessageNamingTheProblem)
-{
+TEST_P(OptionsRefused, WithAMessageNamingTheProblem) {
     const ParseOutcome outcome = parse(GetParam().args);
     ASSERT_TRUE(std::holds_alternative<UsageError>(outcome));
     EXPECT_NE(std::get<UsageError>(outcome).message.find(GetParam().messagePart), std::string::npos)
@@ -64,29 +57,26 @@ TEST_P(OptionsRefused, WithAMessageNamingTheProblem)
 
 INSTANTIATE_TEST_SUITE_P(
     Errors, OptionsRefused,
-    testing::Values(
-        Refusal{{"--card", "xyz"}, "not a hexadecimal"},
-        Refusal{{"--card", "-1"}, "not a hexadecimal"},
-        Refusal{{"--card", "0x"}, "not a hexadecimal"},
-        Refusal{{"--card", " 12"}, "not a hexadecimal"},
-        Refusal{{"--card", "0x10000000000"}, "more than 40 bits"},
-        Refusal{{"--card", "123456789abcdef0123"}, "more than 40 bits"},
-        Refusal{{"--card"}, "--card needs a value"},
-        Refusal{{"--card", "1", "--no-card"}, "exclude each other"},
-        Refusal{{"--fault", "loud"}, "unknown kind 'loud'"},
-        Refusal{{"--fault", "silent", "--fault-every", "0"}, "at least 1"},
-        Refusal{{"--fault", "silent", "--fault-every", "-2"}, "at least 1"},
-        Refusal{{"--fault", "silent", "--fault-every", "99999999999"}, "at least 1"},
-        Refusal{{"--fault-every", "2"}, "needs at least one --fault"},
-        Refusal{{"--port", "COM0"}, "COMn"},
-        Refusal{{"--port", "COM01"}, "COMn"},
-        Refusal{{"--port", "COM"}, "COMn"},
-        Refusal{{"--port", "LPT1"}, "COMn"},
-        Refusal{{"--port", "COM1x"}, "COMn"},
-        Refusal{{"--port", "COM1234567890"}, "COMn"},
-        Refusal{{"--no-card=yes"}, "takes no value"},
-        Refusal{{"--frobnicate"}, "unknown option '--frobnicate'"},
-        Refusal{{"COM1"}, "unexpected argument 'COM1'"}));
+    testing::Values(Refusal{{"--card", "xyz"}, "not a hexadecimal"},
+                    Refusal{{"--card", "-1"}, "not a hexadecimal"},
+                    Refusal{{"--card", "0x"}, "not a hexadecimal"},
+                    Refusal{{"--card", " 12"}, "not a hexadecimal"},
+                    Refusal{{"--card", "0x10000000000"}, "more than 40 bits"},
+                    Refusal{{"--card", "123456789abcdef0123"}, "more than 40 bits"},
+                    Refusal{{"--card"}, "--card needs a value"},
+                    Refusal{{"--card", "1", "--no-card"}, "exclude each other"},
+                    Refusal{{"--fault", "loud"}, "unknown kind 'loud'"},
+                    Refusal{{"--fault", "silent", "--fault-every", "0"}, "at least 1"},
+                    Refusal{{"--fault", "silent", "--fault-every", "-2"}, "at least 1"},
+                    Refusal{{"--fault", "silent", "--fault-every", "99999999999"}, "at least 1"},
+                    Refusal{{"--fault-every", "2"}, "needs at least one --fault"},
+                    Refusal{{"--port", "COM0"}, "COMn"}, Refusal{{"--port", "COM01"}, "COMn"},
+                    Refusal{{"--port", "COM"}, "COMn"}, Refusal{{"--port", "LPT1"}, "COMn"},
+                    Refusal{{"--port", "COM1x"}, "COMn"},
+                    Refusal{{"--port", "COM1234567890"}, "COMn"},
+                    Refusal{{"--no-card=yes"}, "takes no value"},
+                    Refusal{{"--frobnicate"}, "unknown option '--frobnicate'"},
+                    Refusal{{"COM1"}, "unexpected argument 'COM1'"}));
 
-} // namespace
-} // namespace qorsim
+}  // namespace
+}  // namespace qorsim

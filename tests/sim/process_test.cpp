@@ -20,8 +20,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-TEST(SimCommandLine, UsageErrorExitsWith2AndSaysWhy)
-{
+TEST(SimCommandLine, UsageErrorExitsWith2AndSaysWhy) {
     PrivateRuntimeDir runtime;
     SimProcess sim({"--card", "0x10000000000"});
     EXPECT_EQ(sim.waitForExit(), 2);
@@ -29,8 +28,7 @@ TEST(SimCommandLine, UsageErrorExitsWith2AndSaysWhy)
     EXPECT_TRUE(sim.firstLine(std::chrono::milliseconds(0)).empty());
 }
 
-TEST(SimCommandLine, HelpListsTheOptionsAndExitsWith0)
-{
+TEST(SimCommandLine, HelpListsTheOptionsAndExitsWith0) {
     SimProcess sim({"--help"});
     EXPECT_EQ(sim.firstLine(), "Usage: qor-sim [OPTION]...");
     EXPECT_EQ(sim.waitForExit(), 0);
@@ -39,8 +37,7 @@ TEST(SimCommandLine, HelpListsTheOptionsAndExitsWith0)
 class SimShutdown : public testing::TestWithParam<int> {};
 
 // Cleanup must run on every signal a terminal or a service manager sends.
-TEST_P(SimShutdown, RemovesTheAliasAndExitsWith0)
-{
+TEST_P(SimShutdown, RemovesTheAliasAndExitsWith0) {
     PrivateRuntimeDir runtime;
     SimProcess sim({"--port", "COM4"});
     const std::string terminal = sim.firstLine();
@@ -58,19 +55,15 @@ TEST_P(SimShutdown, RemovesTheAliasAndExitsWith0)
 }
 
 INSTANTIATE_TEST_SUITE_P(Signals, SimShutdown, testing::Values(SIGINT, SIGTERM, SIGHUP),
-                         [](const testing::TestParamInfo<int> &info) -> std::string {
+                         [](const testing::TestParamInfo<int>& info) -> std::string {
                              switch (info.param) {
-                             case SIGINT:
-                                 return "SIGINT";
-                             case SIGTERM:
-                                 return "SIGTERM";
-                             default:
-                                 return "SIGHUP";
+                                 case SIGINT: return "SIGINT";
+                                 case SIGTERM: return "SIGTERM";
+                                 default: return "SIGHUP";
                              }
                          });
 
-TEST(SimAlias, ReplacesADanglingLink)
-{
+TEST(SimAlias, ReplacesADanglingLink) {
     PrivateRuntimeDir runtime;
     const fs::path alias = runtime.alias("COM3");
     fs::create_directory(alias.parent_path());
@@ -83,8 +76,7 @@ TEST(SimAlias, ReplacesADanglingLink)
     EXPECT_EQ(sim.stop(), 0);
 }
 
-TEST(SimAlias, RefusesAPortAnotherSimulatorServes)
-{
+TEST(SimAlias, RefusesAPortAnotherSimulatorServes) {
     PrivateRuntimeDir runtime;
     SimProcess first({"--port", "COM3"});
     const std::string terminal = first.firstLine();
@@ -97,8 +89,7 @@ TEST(SimAlias, RefusesAPortAnotherSimulatorServes)
     EXPECT_EQ(first.stop(), 0);
 }
 
-TEST(SimAlias, RefusesToReplaceSomethingThatIsNotALink)
-{
+TEST(SimAlias, RefusesToReplaceSomethingThatIsNotALink) {
     PrivateRuntimeDir runtime;
     const fs::path alias = runtime.alias("COM3");
     fs::create_directory(alias.parent_path());
@@ -113,13 +104,11 @@ TEST(SimAlias, RefusesToReplaceSomethingThatIsNotALink)
 
 // Without XDG_RUNTIME_DIR the alias goes to a per-user folder in /tmp. The
 // port number comes from the pid so parallel runs do not meet.
-TEST(SimAlias, FallsBackToAPerUserFolderInTmp)
-{
+TEST(SimAlias, FallsBackToAPerUserFolderInTmp) {
     PrivateRuntimeDir runtime;
     ::unsetenv("XDG_RUNTIME_DIR");
     const std::string port = "COM" + std::to_string(100000 + ::getpid());
-    const fs::path alias =
-        fs::path("/tmp/qorcomm-" + std::to_string(::getuid())) / port;
+    const fs::path alias = fs::path("/tmp/qorcomm-" + std::to_string(::getuid())) / port;
 
     SimProcess sim({"--port", port});
     const std::string terminal = sim.firstLine();
@@ -132,15 +121,13 @@ TEST(SimAlias, FallsBackToAPerUserFolderInTmp)
 using Bytes = std::vector<std::uint8_t>;
 
 // Everything that arrives on `fd` until `gap` passes without a byte.
-Bytes readUntilQuiet(int fd, std::chrono::milliseconds gap)
-{
+Bytes readUntilQuiet(int fd, std::chrono::milliseconds gap) {
     Bytes got;
     pollfd watched{fd, POLLIN, 0};
     while (::poll(&watched, 1, static_cast<int>(gap.count())) > 0) {
         std::uint8_t buffer[64];
         const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n <= 0)
-            break;
+        if (n <= 0) break;
         got.insert(got.end(), buffer, buffer + n);
     }
     return got;
@@ -150,8 +137,7 @@ Bytes readUntilQuiet(int fd, std::chrono::milliseconds gap)
 // the simulator's raw mode alone must keep the line transparent, or XON in
 // the SEQ, the ETX (^C) and canonical line buffering would eat the frames.
 // Frame bytes computed with Python's binascii.crc_hqx(data, 0xFFFF).
-TEST(SimTerminal, PassesBinaryFramesUntouchedAndResynchronises)
-{
+TEST(SimTerminal, PassesBinaryFramesUntouchedAndResynchronises) {
     SimProcess sim({});
     const std::string terminal = sim.firstLine();
     ASSERT_FALSE(terminal.empty());
@@ -166,8 +152,9 @@ TEST(SimTerminal, PassesBinaryFramesUntouchedAndResynchronises)
 
     const Bytes readFormat0{0x02, 0x11, 0x52, 0x01, 0x00, 0xEA, 0x4C, 0x03};
     ASSERT_EQ(::write(fd, readFormat0.data(), readFormat0.size()), 8);
-    EXPECT_EQ(readUntilQuiet(fd, std::chrono::milliseconds(300)),
-              (Bytes{0x02, 0x11, 0xD2, 0x06, 0x00, 0x1A, 0x59, 0x61, 0xEA, 0x40, 0x67, 0x97, 0x03}));
+    EXPECT_EQ(
+        readUntilQuiet(fd, std::chrono::milliseconds(300)),
+        (Bytes{0x02, 0x11, 0xD2, 0x06, 0x00, 0x1A, 0x59, 0x61, 0xEA, 0x40, 0x67, 0x97, 0x03}));
 
     const Bytes readFormat9{0x02, 0x0A, 0x52, 0x01, 0x09, 0x7E, 0xDD, 0x03};
     ASSERT_EQ(::write(fd, readFormat9.data(), readFormat9.size()), 8);
@@ -178,5 +165,5 @@ TEST(SimTerminal, PassesBinaryFramesUntouchedAndResynchronises)
     EXPECT_EQ(sim.stop(), 0);
 }
 
-} // namespace
-} // namespace simtest
+}  // namespace
+}  // namespace simtest

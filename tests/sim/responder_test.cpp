@@ -1,8 +1,8 @@
 // Whole answers are compared with bytes computed outside this code base
 // (Python's binascii.crc_hqx for the CRC); faulty answers are judged with the
 // simulator's own FrameReader, whose checks the frame tests pin down.
-#include "frame.h"
 #include "responder.h"
+#include "frame.h"
 
 #include <gtest/gtest.h>
 
@@ -17,23 +17,19 @@ using Bytes = std::vector<std::uint8_t>;
 
 constexpr std::uint64_t kCard = 0x5A1B2C3D4E;
 
-Frame readRequest(std::uint8_t seq, std::uint8_t format)
-{
-    return {seq, kCmdReadCard, {format}};
-}
+Frame readRequest(std::uint8_t seq, std::uint8_t format) { return {seq, kCmdReadCard, {format}}; }
 
-std::optional<Frame> parse(const Bytes &bytes)
-{
+std::optional<Frame> parse(const Bytes& bytes) {
     FrameReader reader;
     reader.feed(bytes);
     return reader.next();
 }
 
-TEST(ResponderAnswers, CarryTheStatusAndFrame)
-{
+TEST(ResponderAnswers, CarryTheStatusAndFrame) {
     Responder withCard({kCard, {}, 1});
-    EXPECT_EQ(withCard.reply(readRequest(0x07, 0))->bytes,
-              (Bytes{0x02, 0x07, 0xD2, 0x06, 0x00, 0x1A, 0x96, 0x1E, 0xA7, 0x00, 0xCE, 0xC6, 0x03}));
+    EXPECT_EQ(
+        withCard.reply(readRequest(0x07, 0))->bytes,
+        (Bytes{0x02, 0x07, 0xD2, 0x06, 0x00, 0x1A, 0x96, 0x1E, 0xA7, 0x00, 0xCE, 0xC6, 0x03}));
     EXPECT_EQ(withCard.reply(readRequest(0x05, 7))->bytes,
               (Bytes{0x02, 0x05, 0xD2, 0x01, 0x02, 0x20, 0x02, 0x03}));
     EXPECT_EQ(withCard.reply(readRequest(0x10, 0xFF))->bytes,
@@ -44,8 +40,7 @@ TEST(ResponderAnswers, CarryTheStatusAndFrame)
               (Bytes{0x02, 0xFF, 0xD2, 0x01, 0x01, 0xE7, 0x87, 0x03}));
 }
 
-TEST(ResponderAnswers, IgnoresWhatIsNotAReadRequestWithoutCountingIt)
-{
+TEST(ResponderAnswers, IgnoresWhatIsNotAReadRequestWithoutCountingIt) {
     Responder responder({kCard, {Fault::Silent}, 2});
     EXPECT_FALSE(responder.reply({1, 0x53, {0x00}}));
     EXPECT_FALSE(responder.reply({1, kCmdReadCard, {}}));
@@ -58,8 +53,7 @@ TEST(ResponderAnswers, IgnoresWhatIsNotAReadRequestWithoutCountingIt)
     EXPECT_FALSE(first->fault);
 }
 
-TEST(ResponderFaults, EveryNthRequestTakesTheKindsInTurn)
-{
+TEST(ResponderFaults, EveryNthRequestTakesTheKindsInTurn) {
     Responder responder({kCard, {Fault::Partial, Fault::Garbled, Fault::Silent}, 3});
     std::vector<std::optional<Fault>> seen;
     for (std::uint8_t seq = 1; seq <= 12; ++seq)
@@ -75,23 +69,17 @@ TEST(ResponderFaults, EveryNthRequestTakesTheKindsInTurn)
 // for the same request.
 class ResponderFaultShape : public testing::TestWithParam<std::uint8_t> {
 protected:
-    Bytes answer(std::optional<Fault> fault) const
-    {
+    Bytes answer(std::optional<Fault> fault) const {
         ReaderConfig config{kCard, {}, 1};
-        if (fault)
-            config.faults.push_back(*fault);
+        if (fault) config.faults.push_back(*fault);
         Responder responder(config);
         return responder.reply(readRequest(0x33, GetParam()))->bytes;
     }
 };
 
-TEST_P(ResponderFaultShape, SilentSendsNothing)
-{
-    EXPECT_TRUE(answer(Fault::Silent).empty());
-}
+TEST_P(ResponderFaultShape, SilentSendsNothing) { EXPECT_TRUE(answer(Fault::Silent).empty()); }
 
-TEST_P(ResponderFaultShape, GarbledKeepsTheFramingButFailsTheCrc)
-{
+TEST_P(ResponderFaultShape, GarbledKeepsTheFramingButFailsTheCrc) {
     const Bytes clean = answer(std::nullopt);
     const Bytes garbled = answer(Fault::Garbled);
     ASSERT_EQ(garbled.size(), clean.size());
@@ -102,8 +90,7 @@ TEST_P(ResponderFaultShape, GarbledKeepsTheFramingButFailsTheCrc)
     EXPECT_FALSE(parse(garbled));
 }
 
-TEST_P(ResponderFaultShape, PartialIsTheStartOfTheAnswerOnly)
-{
+TEST_P(ResponderFaultShape, PartialIsTheStartOfTheAnswerOnly) {
     const Bytes clean = answer(std::nullopt);
     const Bytes partial = answer(Fault::Partial);
     ASSERT_GE(partial.size(), 1u);
@@ -111,8 +98,7 @@ TEST_P(ResponderFaultShape, PartialIsTheStartOfTheAnswerOnly)
     EXPECT_TRUE(std::equal(partial.begin(), partial.end(), clean.begin()));
 }
 
-TEST_P(ResponderFaultShape, ParityFlipsTheLastBitOfAValidAnswer)
-{
+TEST_P(ResponderFaultShape, ParityFlipsTheLastBitOfAValidAnswer) {
     const std::optional<Frame> clean = parse(answer(std::nullopt));
     const std::optional<Frame> flipped = parse(answer(Fault::Parity));
     ASSERT_TRUE(clean && flipped);
@@ -130,13 +116,12 @@ TEST_P(ResponderFaultShape, ParityFlipsTheLastBitOfAValidAnswer)
 
 INSTANTIATE_TEST_SUITE_P(AllFormats, ResponderFaultShape, testing::Values(0, 1, 2, 3));
 
-TEST(ResponderFaults, ParityWithoutACardFrameLeavesTheAnswerAlone)
-{
+TEST(ResponderFaults, ParityWithoutACardFrameLeavesTheAnswerAlone) {
     Responder noCard({std::nullopt, {Fault::Parity}, 1});
     const std::optional<Reply> reply = noCard.reply(readRequest(0xFF, 0));
     EXPECT_FALSE(reply->fault);
     EXPECT_EQ(reply->bytes, (Bytes{0x02, 0xFF, 0xD2, 0x01, 0x01, 0xE7, 0x87, 0x03}));
 }
 
-} // namespace
-} // namespace qorsim
+}  // namespace
+}  // namespace qorsim

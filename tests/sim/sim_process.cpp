@@ -1,15 +1,15 @@
 #include "sim_process.h"
 
-#include <cerrno>
-#include <cstdlib>
 #include <poll.h>
 #include <spawn.h>
-#include <stdexcept>
 #include <sys/wait.h>
-#include <thread>
 #include <unistd.h>
+#include <cerrno>
+#include <cstdlib>
+#include <stdexcept>
+#include <thread>
 
-extern char **environ;
+extern char** environ;
 
 namespace simtest {
 
@@ -17,29 +17,26 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-int remainingMs(Clock::time_point deadline)
-{
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+int remainingMs(Clock::time_point deadline) {
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
     return left.count() > 0 ? static_cast<int>(left.count()) : 0;
 }
 
-} // namespace
+}  // namespace
 
-PrivateRuntimeDir::PrivateRuntimeDir()
-{
-    if (const char *previous = std::getenv("XDG_RUNTIME_DIR")) {
+PrivateRuntimeDir::PrivateRuntimeDir() {
+    if (const char* previous = std::getenv("XDG_RUNTIME_DIR")) {
         previous_ = previous;
         hadPrevious_ = true;
     }
     std::string pattern = (std::filesystem::temp_directory_path() / "qor-sim-test-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr)
-        throw std::runtime_error("mkdtemp failed");
+    if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
     path_ = pattern;
     ::setenv("XDG_RUNTIME_DIR", path_.c_str(), 1);
 }
 
-PrivateRuntimeDir::~PrivateRuntimeDir()
-{
+PrivateRuntimeDir::~PrivateRuntimeDir() {
     if (hadPrevious_)
         ::setenv("XDG_RUNTIME_DIR", previous_.c_str(), 1);
     else
@@ -48,12 +45,10 @@ PrivateRuntimeDir::~PrivateRuntimeDir()
     std::filesystem::remove_all(path_, ignored);
 }
 
-SimProcess::SimProcess(const std::vector<std::string> &args)
-{
+SimProcess::SimProcess(const std::vector<std::string>& args) {
     int out[2];
     int err[2];
-    if (::pipe(out) != 0 || ::pipe(err) != 0)
-        throw std::runtime_error("pipe failed");
+    if (::pipe(out) != 0 || ::pipe(err) != 0) throw std::runtime_error("pipe failed");
 
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
@@ -64,9 +59,8 @@ SimProcess::SimProcess(const std::vector<std::string> &args)
 
     std::vector<std::string> argStrings{QOR_SIM_PATH};
     argStrings.insert(argStrings.end(), args.begin(), args.end());
-    std::vector<char *> argv;
-    for (std::string &arg : argStrings)
-        argv.push_back(arg.data());
+    std::vector<char*> argv;
+    for (std::string& arg : argStrings) argv.push_back(arg.data());
     argv.push_back(nullptr);
 
     const int failed = ::posix_spawn(&pid_, QOR_SIM_PATH, &actions, nullptr, argv.data(), environ);
@@ -81,8 +75,7 @@ SimProcess::SimProcess(const std::vector<std::string> &args)
     }
 }
 
-SimProcess::~SimProcess()
-{
+SimProcess::~SimProcess() {
     if (pid_ > 0) {
         ::kill(pid_, SIGKILL);
         ::waitpid(pid_, nullptr, 0);
@@ -91,31 +84,26 @@ SimProcess::~SimProcess()
     ::close(err_);
 }
 
-std::string SimProcess::firstLine(std::chrono::milliseconds timeout)
-{
+std::string SimProcess::firstLine(std::chrono::milliseconds timeout) {
     const auto deadline = Clock::now() + timeout;
     for (;;) {
         if (const auto newline = pendingOut_.find('\n'); newline != std::string::npos)
             return pendingOut_.substr(0, newline);
         pollfd watched{out_, POLLIN, 0};
-        if (::poll(&watched, 1, remainingMs(deadline)) <= 0)
-            return {};
+        if (::poll(&watched, 1, remainingMs(deadline)) <= 0) return {};
         char buffer[256];
         const ssize_t n = ::read(out_, buffer, sizeof buffer);
-        if (n <= 0)
-            return {};
+        if (n <= 0) return {};
         pendingOut_.append(buffer, static_cast<std::size_t>(n));
     }
 }
 
-int SimProcess::stop(int signo)
-{
+int SimProcess::stop(int signo) {
     ::kill(pid_, signo);
     return waitForExit();
 }
 
-int SimProcess::waitForExit(std::chrono::milliseconds timeout)
-{
+int SimProcess::waitForExit(std::chrono::milliseconds timeout) {
     const auto deadline = Clock::now() + timeout;
     for (;;) {
         int status = 0;
@@ -124,14 +112,12 @@ int SimProcess::waitForExit(std::chrono::milliseconds timeout)
             pid_ = -1;
             return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
         }
-        if (done < 0 || Clock::now() >= deadline)
-            return -1;
+        if (done < 0 || Clock::now() >= deadline) return -1;
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
 }
 
-std::string SimProcess::errorOutput()
-{
+std::string SimProcess::errorOutput() {
     std::string text;
     char buffer[256];
     for (ssize_t n; (n = ::read(err_, buffer, sizeof buffer)) > 0;)
@@ -139,4 +125,4 @@ std::string SimProcess::errorOutput()
     return text;
 }
 
-} // namespace simtest
+}  // namespace simtest

@@ -16,11 +16,11 @@ class PrivateRuntimeDir {
 public:
     PrivateRuntimeDir();
     ~PrivateRuntimeDir();
-    PrivateRuntimeDir(const PrivateRuntimeDir &) = delete;
-    PrivateRuntimeDir &operator=(const PrivateRuntimeDir &) = delete;
+    PrivateRuntimeDir(const PrivateRuntimeDir&) = delete;
+    PrivateRuntimeDir& operator=(const PrivateRuntimeDir&) = delete;
 
-    const std::filesystem::path &path() const { return path_; }
-    std::filesystem::path alias(const std::string &port) const { return path_ / "qorcomm" / port; }
+    const std::filesystem::path& path() const { return path_; }
+    std::filesystem::path alias(const std::string& port) const { return path_ / "qorcomm" / port; }
 
 private:
     std::filesystem::path path_;
@@ -31,11 +31,11 @@ private:
 // The real qor-sim binary as a child process, its stdout and stderr piped.
 class SimProcess {
 public:
-    explicit SimProcess(const std::vector<std::string> &args);
+    explicit SimProcess(const std::vector<std::string>& args);
     // Kills the simulator if a test left it running.
     ~SimProcess();
-    SimProcess(const SimProcess &) = delete;
-    SimProcess &operator=(const SimProcess &) = delete;
+    SimProcess(const SimProcess&) = delete;
+    SimProcess& operator=(const SimProcess&) = delete;
 
     // The first line the simulator printed (the terminal's path), without
     // its newline; empty when none came within the timeout.
@@ -60,4 +60,4 @@ private:
     std::string pendingOut_;
 };
 
-} // namespace simtest
+}  // namespace simtest

@@ -22,9 +22,8 @@ struct Vector {
 
 class WiegandEncoding : public testing::TestWithParam<Vector> {};
 
-TEST_P(WiegandEncoding, MatchesIndependentlyBuiltFrame)
-{
-    const Vector &v = GetParam();
+TEST_P(WiegandEncoding, MatchesIndependentlyBuiltFrame) {
+    const Vector& v = GetParam();
     const WiegandFrame frame = encodeWiegand(v.format, v.cardId);
     EXPECT_EQ(frame.bitCount, v.bitCount);
     EXPECT_EQ(packBits(frame), v.packed);
@@ -55,12 +54,12 @@ INSTANTIATE_TEST_SUITE_P(
         Vector{CardFormat::Bits36, 0x00A1B2C3D4, 36, {0x94, 0x36, 0x58, 0x7A, 0x90}},
         Vector{CardFormat::Bits44, 0x00A1B2C3D4, 44, {0x00, 0xA1, 0xB2, 0xC3, 0xD4, 0x40}},
         Vector{CardFormat::Bits34, 0x00A1B2C3D4, 34, {0xD0, 0xD9, 0x61, 0xEA, 0x40}}),
-    [](const testing::TestParamInfo<Vector> &info) {
+    [](const testing::TestParamInfo<Vector>& info) {
         char name[32];
         std::snprintf(name, sizeof name, "Bits%u_%010llX", info.param.bitCount,
                       static_cast<unsigned long long>(info.param.cardId));
         return std::string(name);
     });
 
-} // namespace
-} // namespace qorsim
+}  // namespace
+}  // namespace qorsim

@@ -6,8 +6,8 @@
 // one is 10000: see the README).
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -36,7 +36,9 @@ int Cycles() {
 
 std::size_t OpenDescriptors(const std::string& pid) {
     std::size_t n = 0;
-    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator("/proc/" + pid + "/fd")) ++n;
+    for ([[maybe_unused]] const auto& entry :
+         std::filesystem::directory_iterator("/proc/" + pid + "/fd"))
+        ++n;
     return n;
 }
 
@@ -60,8 +62,8 @@ std::string Expected(int cardType, int codeType) {
 
 TEST(Soak, EveryCycleGivesTheRightNumberOrTheFaultsCode) {
     simtest::PrivateRuntimeDir runtime;
-    std::vector<std::string> args{"--port", "COM4", "--card", "5A3C96F00F",
-                                  "--fault-every", std::to_string(kFaultEvery)};
+    std::vector<std::string> args{"--port",     "COM4",          "--card",
+                                  "5A3C96F00F", "--fault-every", std::to_string(kFaultEvery)};
     for (const auto& fault : kFaults) args.insert(args.end(), {"--fault", fault.kind});
     simtest::SimProcess sim(args);
     ASSERT_FALSE(sim.firstLine().empty()) << "qor-sim did not start";

@@ -79,12 +79,12 @@ protected:
 
 const char* ClassOf(ControlKind kind) {
     switch (kind) {
-    case ControlKind::Frame: return "QGroupBox";
-    case ControlKind::Label: return "QLabel";
-    case ControlKind::ComboBox: return "QComboBox";
-    case ControlKind::TextBox: return "QLineEdit";
-    case ControlKind::Button: return "QPushButton";
-    case ControlKind::ListBox: return "qor::MessageList";
+        case ControlKind::Frame: return "QGroupBox";
+        case ControlKind::Label: return "QLabel";
+        case ControlKind::ComboBox: return "QComboBox";
+        case ControlKind::TextBox: return "QLineEdit";
+        case ControlKind::Button: return "QPushButton";
+        case ControlKind::ListBox: return "qor::MessageList";
     }
     return "";
 }
@@ -97,8 +97,8 @@ TEST_F(WindowTest, EveryRowOfTheTableIsOneControlInItsPlace) {
         QWidget* control = found.front();
         EXPECT_STREQ(control->metaObject()->className(), ClassOf(row.kind));
         EXPECT_EQ(control->parentWidget()->objectName(), Q(row.container));
-        EXPECT_EQ(control->geometry(), QRect(row.left / 15, row.top / 15, row.width / 15,
-                                             row.height / 15));
+        EXPECT_EQ(control->geometry(),
+                  QRect(row.left / 15, row.top / 15, row.width / 15, row.height / 15));
 
         QString shown;
         if (auto* frame = qobject_cast<QGroupBox*>(control)) shown = frame->title();
@@ -216,16 +216,14 @@ QStringList FollowTab(int presses) {
 TEST_F(WindowTest, TabRunsByTabIndexAndSkipsDisabledButtons) {
     ShowActive();
     EXPECT_EQ(FollowTab(10),
-              QStringList({"edMsg", "cboParity", "cboBaudRate", "txtDelay", "cboPort",
-                           "cmdOpenCom", "edCardSn", "btnReadCard", "edCardType", "edCodeType",
-                           "edMsg"}));
+              QStringList({"edMsg", "cboParity", "cboBaudRate", "txtDelay", "cboPort", "cmdOpenCom",
+                           "edCardSn", "btnReadCard", "edCardType", "edCodeType", "edMsg"}));
 
     Click("cmdOpenCom");
     Log()->setFocus();
-    EXPECT_EQ(FollowTab(10),
-              QStringList({"edMsg", "cboParity", "cboBaudRate", "txtDelay", "cboPort",
-                           "cmdCloseCom", "edCardSn", "btnReadCard", "edCardType",
-                           "edCodeType", "edMsg"}));
+    EXPECT_EQ(FollowTab(10), QStringList({"edMsg", "cboParity", "cboBaudRate", "txtDelay",
+                                          "cboPort", "cmdCloseCom", "edCardSn", "btnReadCard",
+                                          "edCardType", "edCodeType", "edMsg"}));
 }
 
 // --- clicks reach the reader library ----------------------------------------
@@ -283,8 +281,8 @@ TEST_F(WindowTest, ReadShowsTheCardNumberOverWhatWasTyped) {
 
 TEST_F(WindowTest, ReadPassesThePositionOfExactlyTheShownText) {
     ShowActive();
-    Type("edCardType", "2-支持44bit");                  // differs only in case
-    Type("edCodeType", "5-除去校验位,取低位5字节");     // typed, but an entry
+    Type("edCardType", "2-支持44bit");               // differs only in case
+    Type("edCodeType", "5-除去校验位,取低位5字节");  // typed, but an entry
     Click("btnReadCard");
     Combo("edCardType")->setCurrentIndex(0);
     Type("edCodeType", "");
