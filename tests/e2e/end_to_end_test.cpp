@@ -11,17 +11,11 @@
 #include <optional>
 
 #include "main_window.h"
-#include "message_list.h"
+#include "message_lines.h"
 #include "qorcomm_library.h"
 #include "sim_process.h"
 
 namespace {
-
-QStringList Lines(const qor::MessageList& list) {
-    QStringList lines;
-    for (int row = 0; row < list.count(); ++row) lines << list.line(row);
-    return lines;
-}
 
 class EndToEnd : public ::testing::Test {
 protected:

@@ -18,7 +18,7 @@
 #include "control_table.h"
 #include "fake_library.h"
 #include "main_window.h"
-#include "message_list.h"
+#include "message_lines.h"
 
 namespace {
 
@@ -26,12 +26,6 @@ using qor::window::ControlKind;
 
 QString Q(std::string_view utf8) {
     return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
-}
-
-QStringList Lines(const qor::MessageList& list) {
-    QStringList lines;
-    for (int row = 0; row < list.count(); ++row) lines << list.line(row);
-    return lines;
 }
 
 class WindowTest : public ::testing::Test {
