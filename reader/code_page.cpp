@@ -139,7 +139,7 @@ std::string CardNumberText(const CodePage& codePage, const std::array<unsigned c
         if (decoded[end] == '\0') break;
         end += Utf8Length(static_cast<unsigned char>(decoded[end]));
     }
-    return decoded.substr(0, std::min(end, decoded.size()));
+    return decoded.substr(0, end);
 }
 
 }  // namespace qor

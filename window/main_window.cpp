@@ -136,7 +136,7 @@ Widget* Form1::Control(std::string_view name) const {
 }
 
 void Form1::BuildControls() {
-    const QFont windowFont = WindowFont();
+    const QFont windowFont = font();  // set in the constructor; resolving it again is not free
     const QFont ownFont = OwnFont();
     QCompleter noCompletion;
     for (const ControlRow& row : window::kControls) {
