@@ -1,17 +1,18 @@
 #pragma once
 
-#include <array>
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <string_view>
 
 namespace qor {
 
 // Conversion between UTF-8 and one 8-bit code page (multi-byte ones such as
-// CP936 included), through iconv.
+// CP936 included), through the platform's own converter.
 class CodePage {
 public:
-    // `name` is an iconv name; one iconv does not know falls back to ASCII.
+    // `name` is "CP<number>" (CP936), "UTF-8", "ASCII", or on Linux any name
+    // iconv knows; a name the platform does not know falls back to ASCII.
     explicit CodePage(const std::string& name);
     ~CodePage();
     CodePage(const CodePage&) = delete;
@@ -26,12 +27,8 @@ public:
     std::string Decode(const unsigned char* bytes, std::size_t size) const;
 
 private:
-    void* toCodePage_;  // iconv_t, kept opaque so callers need not see iconv.h
-    void* fromCodePage_;
+    struct Converter;  // the platform's
+    std::unique_ptr<Converter> converter_;
 };
-
-// The card number as shown: the buffer decoded whole, the first ten
-// characters kept, cut before the first NUL.
-std::string CardNumberText(const CodePage& codePage, const std::array<unsigned char, 11>& buffer);
 
 }  // namespace qor

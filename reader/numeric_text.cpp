@@ -1,10 +1,11 @@
 #include "numeric_text.h"
 
-#include <locale.h>
+#include <algorithm>
+#include <charconv>
 #include <cmath>
-#include <cstdlib>
 #include <limits>
 #include <string>
+#include <system_error>
 
 namespace qor {
 namespace {
@@ -20,11 +21,35 @@ std::string_view TakeDigits(std::string_view& rest) {
     return digits;
 }
 
-// strtod follows the process's LC_NUMERIC; the text has already been checked
-// against the user's separator, so the value is read in a fixed "C" locale.
-double ToDouble(const std::string& cText) {
-    static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
-    return strtod_l(cText.c_str(), nullptr, cLocale);
+// Where the first significant digit of `whole`.`fraction`e`exponent` sits,
+// as a power of ten (saturating); only its sign matters.
+long long DecimalMagnitude(std::string_view whole, std::string_view fraction, long long exponent) {
+    const std::size_t leading = whole.find_first_not_of('0');
+    if (leading != std::string_view::npos)
+        return exponent + static_cast<long long>(whole.size() - leading) - 1;
+    const std::size_t zeros = fraction.find_first_not_of('0');
+    if (zeros == std::string_view::npos) return 0;
+    return exponent - static_cast<long long>(zeros) - 1;
+}
+
+long long SaturatedExponent(std::string_view digits, bool negative) {
+    long long value = 0;
+    for (char c : digits) value = std::min(value * 10 + (c - '0'), 1'000'000'000LL);
+    return negative ? -value : value;
+}
+
+// The text has already been checked against the user's separator, so the
+// value is read the same on every platform and in every process locale.
+// from_chars leaves a value too large or too small for a double unset.
+double ToDouble(const std::string& cText, std::string_view whole, std::string_view fraction,
+                long long exponent) {
+    double value = 0;
+    const std::from_chars_result read =
+        std::from_chars(cText.data(), cText.data() + cText.size(), value);
+    if (read.ec != std::errc::result_out_of_range) return value;
+    if (DecimalMagnitude(whole, fraction, exponent) < 0) return 0.0;
+    const double huge = std::numeric_limits<double>::infinity();
+    return cText.front() == '-' ? -huge : huge;
 }
 
 }  // namespace
@@ -48,19 +73,23 @@ std::optional<double> ParseNumeric(std::string_view text, std::string_view decim
     cText.append(whole.empty() ? "0" : whole);
     if (!fraction.empty()) cText.append(".").append(fraction);
 
+    long long exponent = 0;
     if (!text.empty() && (text.front() == 'e' || text.front() == 'E')) {
         text.remove_prefix(1);
         cText += 'e';
+        bool negative = false;
         if (!text.empty() && (text.front() == '+' || text.front() == '-')) {
+            negative = text.front() == '-';
             cText += text.front();
             text.remove_prefix(1);
         }
-        const std::string_view exponent = TakeDigits(text);
-        if (exponent.empty()) return std::nullopt;
-        cText.append(exponent);
+        const std::string_view digits = TakeDigits(text);
+        if (digits.empty()) return std::nullopt;
+        cText.append(digits);
+        exponent = SaturatedExponent(digits, negative);
     }
     if (!text.empty()) return std::nullopt;
-    return ToDouble(cText);
+    return ToDouble(cText, whole, fraction, exponent);
 }
 
 std::int32_t BaudFromText(std::string_view text, std::string_view decimalSeparator) {

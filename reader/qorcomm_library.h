@@ -7,11 +7,19 @@
 
 namespace qor {
 
-// The production binding: loads libQORComm.so through the system loader's
-// search (LD_LIBRARY_PATH, the program's RUNPATH, ...), then from the
-// program's own folder, and binds each function by name at its first call.
-// Whatever cannot be bound is tried again at the next call; until then the
-// call fails with the value the commands read as failure.
+// The production binding, which loads the reader library at the first call
+// and binds each function by name at its own first call. Whatever cannot be
+// bound is tried again at the next call; until then the call fails with the
+// value the commands read as failure, and BindFailure() gives the loader's
+// own words.
+//
+// On Linux: libQORComm.so through the system loader's search
+// (LD_LIBRARY_PATH, the program's RUNPATH, ...), then beside the program.
+// On Windows: QORComm.dll, a 32-bit __stdcall DLL, through the system's
+// search without the current folder (the program's folder, the system
+// folders, PATH); a function is found by its plain name or either decorated
+// spelling, and a DLL built with the other calling convention cannot upset
+// the stack.
 class QorCommLibrary final : public ReaderLibrary {
 public:
     QorCommLibrary() = default;
@@ -26,7 +34,8 @@ public:
     std::string BindFailure() const override { return bindFailure_; }
 
 private:
-    void* Bind(void*& slot, const char* name);
+    // `argumentBytes` spells the decorated names (CROpenCom@8) on Windows.
+    void* Bind(void*& slot, const char* name, int argumentBytes);
 
     void* handle_ = nullptr;
     void* open_ = nullptr;

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "card_number.h"
 #include "numeric_text.h"
 
 namespace qor {

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <string>
 
-#include "code_page.h"
+#include "card_number.h"
 
 namespace {
 

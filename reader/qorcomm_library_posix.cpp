@@ -36,7 +36,7 @@ QorCommLibrary::~QorCommLibrary() {
     if (handle_ != nullptr) dlclose(handle_);
 }
 
-void* QorCommLibrary::Bind(void*& slot, const char* name) {
+void* QorCommLibrary::Bind(void*& slot, const char* name, int /*argumentBytes*/) {
     bindFailure_.clear();
     if (slot != nullptr) return slot;
     if (handle_ == nullptr) {
@@ -59,18 +59,18 @@ void* QorCommLibrary::Bind(void*& slot, const char* name) {
 }
 
 std::int32_t QorCommLibrary::CROpenCom(const char* port, std::int32_t baud) {
-    auto* function = reinterpret_cast<OpenFunction>(Bind(open_, "CROpenCom"));
+    auto* function = reinterpret_cast<OpenFunction>(Bind(open_, "CROpenCom", 8));
     return function != nullptr ? function(port, baud) : 0;
 }
 
 std::int32_t QorCommLibrary::CRCloseCom() {
-    auto* function = reinterpret_cast<CloseFunction>(Bind(close_, "CRCloseCom"));
+    auto* function = reinterpret_cast<CloseFunction>(Bind(close_, "CRCloseCom", 0));
     return function != nullptr ? function() : -1;
 }
 
 std::int32_t QorCommLibrary::CRReadCardSN(std::int32_t& aux, unsigned char* sn,
                                           std::int32_t cardType, std::int32_t codeType) {
-    auto* function = reinterpret_cast<ReadFunction>(Bind(read_, "CRReadCardSN"));
+    auto* function = reinterpret_cast<ReadFunction>(Bind(read_, "CRReadCardSN", 16));
     return function != nullptr ? function(&aux, sn, cardType, codeType) : -1;
 }
 

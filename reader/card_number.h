@@ -1,0 +1,14 @@
+#pragma once
+
+#include <array>
+#include <string>
+
+#include "code_page.h"
+
+namespace qor {
+
+// The card number as shown: the library's 11-byte buffer decoded whole from
+// the code page, the first ten characters kept, cut before the first NUL.
+std::string CardNumberText(const CodePage& codePage, const std::array<unsigned char, 11>& buffer);
+
+}  // namespace qor

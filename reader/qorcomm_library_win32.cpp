@@ -1,0 +1,138 @@
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+#include "qorcomm_library.h"
+
+namespace qor {
+namespace {
+
+static_assert(sizeof(void*) == 4, "the reader library is a 32-bit DLL");
+
+constexpr const wchar_t* kLibraryName = L"QORComm.dll";
+
+HMODULE Module(void* handle) { return static_cast<HMODULE>(handle); }
+
+std::wstring ProgramFolder() {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (n == 0) return L".";
+        if (n < path.size()) {
+            path.resize(n);
+            break;
+        }
+        path.resize(path.size() * 2);
+    }
+    return path.substr(0, path.find_last_of(L"\\/"));
+}
+
+std::string Utf8(const std::wstring& wide) {
+    if (wide.empty()) return {};
+    const int size = static_cast<int>(wide.size());
+    const int n = WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, nullptr, 0, nullptr, nullptr);
+    std::string out(static_cast<std::size_t>(n > 0 ? n : 0), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, out.data(), n, nullptr, nullptr);
+    return out;
+}
+
+// The system's own words for `error`, on one line, in the user's language.
+std::string SystemMessage(DWORD error) {
+    wchar_t* text = nullptr;
+    const DWORD length = FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, error, 0, reinterpret_cast<LPWSTR>(&text), 0, nullptr);
+    std::wstring message = length > 0 ? std::wstring(text, length) : L"";
+    LocalFree(text);
+    for (wchar_t& c : message)
+        if (c == L'\r' || c == L'\n') c = L' ';
+    while (!message.empty() && message.back() == L' ') message.pop_back();
+    if (message.empty()) message = L"error " + std::to_wstring(error);
+    return Utf8(message);
+}
+
+// Calls `function` with 32-bit arguments pushed as both conventions expect,
+// then puts the stack pointer back where it was: a __stdcall function pops
+// its arguments and a __cdecl one leaves them, and a DLL built the other way
+// than its documentation says must not bring the program down a call later.
+std::int32_t CallRestoringStack(void* function, const std::uint32_t* arguments,
+                                std::uint32_t count) {
+    std::int32_t result;
+    __asm__ volatile(
+        "movl %%esp, %%esi\n\t"
+        "jecxz 2f\n"
+        "1:\n\t"
+        "pushl -4(%%edx,%%ecx,4)\n\t"
+        "loop 1b\n"
+        "2:\n\t"
+        "call *%%eax\n\t"
+        "movl %%esi, %%esp"
+        : "=a"(result), "+c"(count), "+d"(arguments)
+        : "0"(function)
+        : "esi", "memory", "cc");
+    return result;
+}
+
+std::uint32_t Word(const void* pointer) {
+    return static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(pointer));
+}
+
+std::uint32_t Word(std::int32_t value) { return static_cast<std::uint32_t>(value); }
+
+}  // namespace
+
+QorCommLibrary::~QorCommLibrary() {
+    if (handle_ != nullptr) FreeLibrary(Module(handle_));
+}
+
+void* QorCommLibrary::Bind(void*& slot, const char* name, int argumentBytes) {
+    bindFailure_.clear();
+    if (slot != nullptr) return slot;
+    if (handle_ == nullptr) {
+        // A DLL planted in the working folder must never run with the
+        // operator's rights. Naming a DLL folder takes the working folder out
+        // of the search; an empty name would too on Windows, but not under
+        // Wine, so the folder named is the program's own, searched first
+        // anyway. The system folders and PATH remain.
+        SetDllDirectoryW(ProgramFolder().c_str());
+        handle_ = LoadLibraryW(kLibraryName);
+        if (handle_ == nullptr) {
+            bindFailure_ = "QORComm.dll: " + SystemMessage(GetLastError());
+            return nullptr;
+        }
+    }
+    // Vendors' DLLs export the plain name, or the decorated one as their
+    // compiler spells it.
+    const std::string plain = name;
+    const std::string size = "@" + std::to_string(argumentBytes);
+    for (const std::string& spelling : {plain, "_" + plain + size, plain + size}) {
+        slot = reinterpret_cast<void*>(GetProcAddress(Module(handle_), spelling.c_str()));
+        if (slot != nullptr) return slot;
+    }
+    bindFailure_ = plain + ": " + SystemMessage(GetLastError());
+    return nullptr;
+}
+
+std::int32_t QorCommLibrary::CROpenCom(const char* port, std::int32_t baud) {
+    void* function = Bind(open_, "CROpenCom", 8);
+    if (function == nullptr) return 0;
+    const std::uint32_t arguments[] = {Word(port), Word(baud)};
+    return CallRestoringStack(function, arguments, 2);
+}
+
+std::int32_t QorCommLibrary::CRCloseCom() {
+    void* function = Bind(close_, "CRCloseCom", 0);
+    if (function == nullptr) return -1;
+    return CallRestoringStack(function, nullptr, 0);
+}
+
+std::int32_t QorCommLibrary::CRReadCardSN(std::int32_t& aux, unsigned char* sn,
+                                          std::int32_t cardType, std::int32_t codeType) {
+    void* function = Bind(read_, "CRReadCardSN", 16);
+    if (function == nullptr) return -1;
+    const std::uint32_t arguments[] = {Word(&aux), Word(sn), Word(cardType), Word(codeType)};
+    return CallRestoringStack(function, arguments, 4);
+}
+
+}  // namespace qor
