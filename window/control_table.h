@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <span>
 #include <string_view>
 
@@ -76,6 +77,15 @@ inline constexpr std::array<ControlRow, 22> kControls = {{
     {"edCodeType", "Frame3", ComboBox, "", 1440, 840, 2895, 300, 21},
     {"edMsg", kWindowName, ListBox, "", 120, 3720, 8175, 1500, 0},
 }};
+
+// The Win32 window numbers its controls by their row, so tests and tools
+// outside the program find a control by name with GetDlgItem.
+inline constexpr int kFirstControlId = 1000;
+constexpr int ControlId(std::string_view name) {
+    for (std::size_t i = 0; i < kControls.size(); ++i)
+        if (kControls[i].name == name) return kFirstControlId + static_cast<int>(i);
+    return -1;
+}
 
 struct ListRow {
     std::string_view control;
