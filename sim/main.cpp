@@ -37,6 +37,10 @@ int run(int argc, char** argv) {
         std::cout << qorsim::usageText();
         return 0;
     }
+    if (std::holds_alternative<qorsim::ShowVersion>(outcome)) {
+        std::cout << "qor-sim " QOR_VERSION "\n";
+        return 0;
+    }
     if (const auto* error = std::get_if<qorsim::UsageError>(&outcome)) {
         std::cerr << "qor-sim: " << error->message << "\nTry 'qor-sim --help'.\n";
         return 2;

@@ -86,6 +86,8 @@ ParseOutcome parseOptions(std::span<const std::string_view> args) {
 
         if (name == "-h" || name == "--help") {
             return ShowHelp{};
+        } else if (name == "--version") {
+            return ShowVersion{};
         } else if (name == "-v" || name == "--verbose") {
             options.verbose = true;
         } else if (name == "--no-card") {
@@ -159,12 +161,13 @@ SIGINT, SIGTERM or SIGHUP.
                      faulty; the others are answered normally (default 1)
   -v, --verbose      log each request and its answer on stderr
   -h, --help         show this help and exit
+      --version      show the version and exit
 
 Requests for a format other than 0-3 are answered "format not supported";
 frames that are not valid read requests are ignored.
 
-Exit status: 0 after a signal or --help, 1 on a runtime error, 2 on a
-usage error.
+Exit status: 0 after a signal, --help or --version, 1 on a runtime error,
+2 on a usage error.
 )";
 }
 

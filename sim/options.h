@@ -21,12 +21,13 @@ struct Options {
 };
 
 struct ShowHelp {};
+struct ShowVersion {};
 
 struct UsageError {
     std::string message;
 };
 
-using ParseOutcome = std::variant<Options, ShowHelp, UsageError>;
+using ParseOutcome = std::variant<Options, ShowHelp, ShowVersion, UsageError>;
 
 // `args` excludes the program name.
 ParseOutcome parseOptions(std::span<const std::string_view> args);
