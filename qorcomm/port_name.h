@@ -2,8 +2,6 @@
 #ifndef QORCOMM_PORT_NAME_H
 #define QORCOMM_PORT_NAME_H
 
-#include <sys/types.h>
-
 #include <optional>
 #include <string>
 #include <string_view>
@@ -15,13 +13,9 @@ namespace qorcomm {
 // then a path.
 std::optional<unsigned> ComPortNumber(std::string_view name);
 
-// "COMn" resolves to the alias "<folder>/COMn" when that exists, where the
-// folder is "$XDG_RUNTIME_DIR/qorcomm", or "/tmp/qorcomm-<uid>" when
-// XDG_RUNTIME_DIR is unset or empty; else to "/dev/ttyS<n-1>". Any other
-// name is returned as it is. `xdg_runtime_dir` may be null.
-std::string ResolvePortName(std::string_view name, const char* xdg_runtime_dir, uid_t uid);
-
-// The same, with this process's environment and real user id.
+// The device path for `name`, by this platform's rule (port_name_posix.h,
+// port_name_win32.h). Bytes are kept as they are, in the system's 8-bit
+// encoding.
 std::string ResolvePortName(std::string_view name);
 
 }  // namespace qorcomm

@@ -50,7 +50,10 @@ enum {
                                 does not answer the request that was sent */
     QOR_E_NO_CARD = -10,     /* the reader answered: no card in its field */
     QOR_E_PARITY = -11,      /* the Wiegand frame's parity or check bits are wrong */
-    QOR_E_TOO_WIDE = -12     /* code type 0 on a frame of more than 40 bits */
+    QOR_E_TOO_WIDE = -12,    /* code type 0 on a frame of more than 40 bits */
+    QOR_E_BUSY = -13         /* CROpenCom: another process has the port open
+                                (on Windows also: the system refused access to
+                                it, which is how it answers for a port in use) */
 };
 
 /* How long a read waits for the whole answer, in milliseconds. */
@@ -60,11 +63,15 @@ enum {
  * bit, no flow control. Sends nothing.
  *
  * `port` is "COMn" or a device path. "COMn" ("COM" in any case, then n >= 1
- * without sign or leading zero, at most 9 digits) is the alias
+ * without sign or leading zero, at most 9 digits) is, on Linux, the alias
  * $XDG_RUNTIME_DIR/qorcomm/COMn when that exists (/tmp/qorcomm-<uid>/COMn
- * when XDG_RUNTIME_DIR is unset or empty), else /dev/ttyS<n-1>. Any other
- * name, COM0 included, is a path. Anything but a terminal device is refused
- * and never written to.
+ * when XDG_RUNTIME_DIR is unset or empty), else /dev/ttyS<n-1>; on Windows,
+ * the system's \\.\COMn. Any other name, COM0 included, is a path, on
+ * Windows in the ANSI code page. Anything but a terminal device (on Windows:
+ * a handle GetCommState accepts) is refused and never written to.
+ *
+ * On Windows an open port is held by this process alone: another process
+ * opening it gets QOR_E_BUSY until it is closed here or this process ends.
  *
  * With valid arguments, an open port is closed first, whatever happens next.
  * Returns QOR_OPENED, or a negative code; after any but QOR_E_ARGUMENT, no

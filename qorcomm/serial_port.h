@@ -1,13 +1,11 @@
-// One serial line opened through termios: 8N1 raw, no flow control,
-// non-blocking, with every wait bounded by a deadline.
+// One serial line: 8N1 raw, no flow control, with every wait bounded by a
+// deadline. The device work is the platform's (serial_port_<platform>.cpp).
 #ifndef QORCOMM_SERIAL_PORT_H
 #define QORCOMM_SERIAL_PORT_H
 
-#include <termios.h>
-
 #include <chrono>
 #include <cstdint>
-#include <optional>
+#include <memory>
 #include <span>
 #include <string>
 
@@ -15,28 +13,30 @@ namespace qorcomm {
 
 using Clock = std::chrono::steady_clock;
 
-// The termios constant for `baud`, or nothing when this platform has none.
-std::optional<speed_t> SpeedFor(std::int32_t baud);
-
 class SerialPort {
 public:
-    SerialPort() = default;
+    SerialPort();
     SerialPort(const SerialPort&) = delete;
     SerialPort& operator=(const SerialPort&) = delete;
-    ~SerialPort() { Close(); }
+    ~SerialPort();
 
-    // Returns QOR_OPENED, or QOR_E_BAUD, QOR_E_NO_DEVICE, QOR_E_NOT_TERMINAL,
-    // QOR_E_IO with the port left closed. Never writes a byte to the device.
+    // `path` is what ResolvePortName made of the caller's name, in the
+    // system's 8-bit encoding. Returns QOR_OPENED, or QOR_E_BAUD,
+    // QOR_E_NO_DEVICE, QOR_E_NOT_TERMINAL, QOR_E_BUSY, QOR_E_IO with the port
+    // left closed. Never writes a byte to the device.
     std::int32_t Open(const std::string& path, std::int32_t baud);
 
     // QOR_OK, also when nothing was open; QOR_E_IO when the system reported an
     // error, though the port is closed all the same.
     std::int32_t Close();
 
-    bool IsOpen() const { return fd_ >= 0; }
+    bool IsOpen() const { return device_ != nullptr; }
 
     // How long `bytes` bytes take on the wire at the open rate (8N1: 10 bits).
-    Clock::duration WireTime(std::size_t bytes) const;
+    Clock::duration WireTime(std::size_t bytes) const {
+        if (baud_ <= 0) return Clock::duration::zero();
+        return std::chrono::microseconds(static_cast<std::int64_t>(bytes) * 10 * 1'000'000 / baud_);
+    }
 
     // Throws away what has arrived and not been read. QOR_OK or QOR_E_IO.
     std::int32_t DiscardInput();
@@ -46,12 +46,13 @@ public:
     std::int32_t WriteAll(std::span<const std::uint8_t> bytes, Clock::time_point deadline);
 
     // Waits until something arrives or `deadline` passes. Returns the count of
-    // bytes read into `buffer`, 0 at the deadline, or QOR_E_IO on an error or a
-    // hangup.
+    // bytes read into `buffer` (not empty), 0 at the deadline, or QOR_E_IO on
+    // an error or a hangup.
     std::int32_t ReadSome(std::span<std::uint8_t> buffer, Clock::time_point deadline);
 
 private:
-    int fd_ = -1;
+    struct Device;
+    std::unique_ptr<Device> device_;
     std::int32_t baud_ = 0;
 };
 

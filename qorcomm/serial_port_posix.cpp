@@ -1,11 +1,15 @@
+// The serial line through termios, non-blocking, with poll() doing the
+// waiting.
 #include "serial_port.h"
 
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/stat.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <optional>
 #include <utility>
 
 #include "qorcomm.h"
@@ -108,8 +112,7 @@ int Await(int fd, short events, Clock::time_point deadline) {
 
 constexpr short kFailure = POLLERR | POLLHUP | POLLNVAL;
 
-}  // namespace
-
+// The termios constant for `baud`, or nothing when this platform has none.
 std::optional<speed_t> SpeedFor(std::int32_t baud) {
     for (const Rate& rate : kRates) {
         if (rate.baud == baud) return rate.speed;
@@ -117,10 +120,22 @@ std::optional<speed_t> SpeedFor(std::int32_t baud) {
     return std::nullopt;
 }
 
+}  // namespace
+
+struct SerialPort::Device {
+    int fd = -1;
+};
+
+SerialPort::SerialPort() = default;
+
+SerialPort::~SerialPort() { Close(); }
+
 std::int32_t SerialPort::Open(const std::string& path, std::int32_t baud) {
     Close();
     const std::optional<speed_t> speed = SpeedFor(baud);
     if (!speed) return QOR_E_BAUD;
+    // Allocated first: once the descriptor is open, nothing may throw.
+    auto device = std::make_unique<Device>();
 
     // Look before opening: opening some non-devices has effects of its own
     // (a FIFO wakes its writer), and a read-only file should be "not a
@@ -152,56 +167,54 @@ std::int32_t SerialPort::Open(const std::string& path, std::int32_t baud) {
         ::close(fd);
         return QOR_E_BAUD;
     }
-    fd_ = fd;
+    device->fd = fd;
+    device_ = std::move(device);
     baud_ = baud;
     return QOR_OPENED;
 }
 
 std::int32_t SerialPort::Close() {
-    if (fd_ < 0) return QOR_OK;
-    const int fd = std::exchange(fd_, -1);
+    if (!device_) return QOR_OK;
+    const int fd = device_->fd;
+    device_.reset();
     // Linux releases the descriptor even when close reports an error, so it is
     // never retried.
     return ::close(fd) == 0 ? QOR_OK : QOR_E_IO;
 }
 
-Clock::duration SerialPort::WireTime(std::size_t bytes) const {
-    if (baud_ <= 0) return Clock::duration::zero();
-    const auto micros = static_cast<std::int64_t>(bytes) * 10 * 1'000'000 / baud_;
-    return std::chrono::microseconds(micros);
-}
-
 std::int32_t SerialPort::DiscardInput() {
-    if (fd_ < 0) return QOR_E_NOT_OPEN;
-    return ::tcflush(fd_, TCIFLUSH) == 0 ? QOR_OK : QOR_E_IO;
+    if (!device_) return QOR_E_NOT_OPEN;
+    return ::tcflush(device_->fd, TCIFLUSH) == 0 ? QOR_OK : QOR_E_IO;
 }
 
 std::int32_t SerialPort::WriteAll(std::span<const std::uint8_t> bytes, Clock::time_point deadline) {
-    if (fd_ < 0) return QOR_E_NOT_OPEN;
+    if (!device_) return QOR_E_NOT_OPEN;
+    const int fd = device_->fd;
     while (!bytes.empty()) {
-        const ssize_t written = ::write(fd_, bytes.data(), bytes.size());
+        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
         if (written > 0) {
             bytes = bytes.subspan(static_cast<std::size_t>(written));
             continue;
         }
         if (written < 0 && errno == EINTR) continue;
         if (written == 0 || (errno != EAGAIN && errno != EWOULDBLOCK)) return QOR_E_IO;
-        const int revents = Await(fd_, POLLOUT, deadline);
+        const int revents = Await(fd, POLLOUT, deadline);
         if (revents <= 0 || (revents & kFailure) != 0) return QOR_E_IO;
     }
     return QOR_OK;
 }
 
 std::int32_t SerialPort::ReadSome(std::span<std::uint8_t> buffer, Clock::time_point deadline) {
-    if (fd_ < 0) return QOR_E_NOT_OPEN;
+    if (!device_) return QOR_E_NOT_OPEN;
+    const int fd = device_->fd;
     for (;;) {
-        const int revents = Await(fd_, POLLIN, deadline);
+        const int revents = Await(fd, POLLIN, deadline);
         if (revents == 0) return 0;
         if (revents < 0) return QOR_E_IO;
         // A hangup may come with the last bytes still readable; read them first,
         // the read after them reports the error.
         if ((revents & POLLIN) == 0) return QOR_E_IO;
-        const ssize_t got = ::read(fd_, buffer.data(), buffer.size());
+        const ssize_t got = ::read(fd, buffer.data(), buffer.size());
         if (got > 0) return static_cast<std::int32_t>(got);
         // 0 is end of file: the other side has gone.
         if (got == 0) return QOR_E_IO;

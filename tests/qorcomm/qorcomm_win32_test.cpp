@@ -1,0 +1,193 @@
+// QORComm.dll through Wine's serial layer, where COM1 leads to the alias that
+// qor-sim --port COM1 makes. Each suite says what it needs on COM1; CTest runs
+// each with that in place (see CMakeLists.txt).
+//
+// Run as "--try-open PORT", the program only opens PORT and ends abruptly,
+// without closing it, with CROpenCom's result as its exit code.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdint>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "guarded_sn.h"
+#include "qorcomm.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+using std::chrono::milliseconds;
+
+// A read the simulator answers takes well under a millisecond through Wine;
+// one that waits for the answer timeout before it returns is a fault too.
+constexpr milliseconds kAnsweredWithin{QOR_ANSWER_TIMEOUT_MS / 2};
+// The answer timeout, give or take a loaded machine.
+constexpr milliseconds kTimedOutFrom{QOR_ANSWER_TIMEOUT_MS};
+constexpr milliseconds kTimedOutBy{QOR_ANSWER_TIMEOUT_MS + 400};
+
+struct Read {
+    std::int32_t code;
+    milliseconds took;
+    GuardedSn out;
+};
+
+Read ReadCard(std::int32_t card_type, std::int32_t code_type) {
+    Read read{};
+    const Clock::time_point start = Clock::now();
+    read.code = CRReadCardSN(&read.out.aux, read.out.sn(), card_type, code_type);
+    read.took = std::chrono::duration_cast<milliseconds>(Clock::now() - start);
+    return read;
+}
+
+// Runs this program again as "--try-open `port`" and returns its exit code.
+std::int32_t OpenInAnotherProcess(const std::string& port) {
+    wchar_t self[MAX_PATH] = {};
+    if (GetModuleFileNameW(nullptr, self, MAX_PATH) == 0) return 0;
+    std::wstring command =
+        L"\"" + std::wstring(self) + L"\" --try-open " + std::wstring(port.begin(), port.end());
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW(self, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process)) {
+        ADD_FAILURE() << "CreateProcessW: error " << GetLastError();
+        return 0;
+    }
+    DWORD code = 0;
+    if (WaitForSingleObject(process.hProcess, 30000) != WAIT_OBJECT_0 ||
+        !GetExitCodeProcess(process.hProcess, &code)) {
+        ADD_FAILURE() << "--try-open " << port << " did not end";
+        TerminateProcess(process.hProcess, 1);
+    }
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return static_cast<std::int32_t>(code);
+}
+
+class Com1 : public testing::Test {
+protected:
+    void TearDown() override { EXPECT_EQ(CRCloseCom(), QOR_OK); }
+};
+
+// qor-sim --port COM1, with its demo card 00A1B2C3D4.
+using WithSim = Com1;
+
+TEST_F(WithSim, ReadsTheDemoCard) {
+    // Wine would set these rates; no port runs at them.
+    EXPECT_EQ(CROpenCom("COM1", 0), QOR_E_BAUD);
+    EXPECT_EQ(CROpenCom("COM1", -9600), QOR_E_BAUD);
+
+    ASSERT_EQ(CROpenCom("COM1", 9600), QOR_OPENED);
+    Read read = ReadCard(2, 3);
+    ASSERT_EQ(read.code, QOR_OK);
+    EXPECT_EQ(read.out.Text(), "0000B2C3D4");
+    EXPECT_EQ(read.out.aux, 44);
+    EXPECT_TRUE(read.out.GuardsIntact());
+    EXPECT_LT(read.took, kAnsweredWithin);
+    EXPECT_EQ(CRCloseCom(), QOR_OK);
+    EXPECT_EQ(ReadCard(2, 3).code, QOR_E_NOT_OPEN);
+
+    ASSERT_EQ(CROpenCom("com1", 115200), QOR_OPENED);
+    for (int i = 0; i < 20; ++i) {
+        read = ReadCard(0, 1);
+        ASSERT_EQ(read.code, QOR_OK) << "read " << i;
+        EXPECT_EQ(read.out.Text(), "0000B2C3D4");
+        EXPECT_LT(read.took, kAnsweredWithin);
+    }
+}
+
+TEST_F(WithSim, APortIsHeldByOneProcessAtATime) {
+    ASSERT_EQ(CROpenCom("COM1", 9600), QOR_OPENED);
+    EXPECT_EQ(OpenInAnotherProcess("COM1"), QOR_E_BUSY);
+    EXPECT_EQ(OpenInAnotherProcess("\\\\.\\com1"), QOR_E_BUSY);
+    // The refused opens left the holder's line alone.
+    EXPECT_EQ(ReadCard(2, 3).code, QOR_OK);
+    ASSERT_EQ(CRCloseCom(), QOR_OK);
+
+    // That process ends with the port open, as if it crashed; the system
+    // lets go of the port with it.
+    EXPECT_EQ(OpenInAnotherProcess("COM1"), QOR_OPENED);
+    ASSERT_EQ(CROpenCom("COM1", 9600), QOR_OPENED);
+    EXPECT_EQ(ReadCard(2, 3).code, QOR_OK);
+}
+
+// qor-sim --port COM1 --fault silent --fault partial --fault-every 2: every
+// second request goes unanswered, then half answered, in turn.
+using WithFaultySim = Com1;
+
+TEST_F(WithFaultySim, WaitsOutTheAnswerTimeoutAndNoLonger) {
+    ASSERT_EQ(CROpenCom("COM1", 9600), QOR_OPENED);
+    for (const std::int32_t fault : {QOR_E_TIMEOUT, QOR_E_PARTIAL}) {
+        Read read = ReadCard(2, 3);
+        EXPECT_EQ(read.code, QOR_OK);
+        EXPECT_LT(read.took, kAnsweredWithin);
+
+        read = ReadCard(2, 3);
+        EXPECT_EQ(read.code, fault);
+        EXPECT_GE(read.took, kTimedOutFrom);
+        EXPECT_LT(read.took, kTimedOutBy);
+        EXPECT_TRUE(read.out.Untouched());
+    }
+}
+
+// No simulator: COM1 is mapped to an alias that is not there.
+using WithoutSim = Com1;
+
+TEST_F(WithoutSim, AComWhoseTargetIsGoneIsNoDevice) {
+    EXPECT_EQ(CROpenCom("COM1", 9600), QOR_E_NO_DEVICE);
+    Read read = ReadCard(2, 3);
+    EXPECT_EQ(read.code, QOR_E_NOT_OPEN);
+    EXPECT_TRUE(read.out.Untouched());
+}
+
+// Needs nothing on COM1, and the ANSI code page 936.
+using AnyTime = Com1;
+
+TEST_F(AnyTime, RefusesWhatIsNoPort) {
+    EXPECT_EQ(CROpenCom("COM999", 9600), QOR_E_NO_DEVICE);  // never mapped
+
+    // A name only code page 936 can spell: it reaches the file as the
+    // caller's ANSI bytes, and the file is refused untouched.
+    const fs::path folder =
+        fs::temp_directory_path() / ("qorcomm-" + std::to_string(GetCurrentProcessId()));
+    fs::create_directories(folder);
+    const fs::path file = folder / L"读卡器.txt";
+    const std::string content = "not a serial port\r\n";
+    std::ofstream(file, std::ios::binary) << content;
+    char ansi[MAX_PATH] = {};
+    BOOL lossy = FALSE;
+    ASSERT_GT(WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, file.c_str(), -1, ansi, sizeof ansi,
+                                  nullptr, &lossy),
+              0);
+    ASSERT_FALSE(lossy) << "code page " << GetACP() << " cannot spell " << file.string()
+                        << "; run with LC_ALL=zh_CN.UTF-8";
+
+    EXPECT_EQ(CROpenCom(ansi, 9600), QOR_E_NOT_TERMINAL);
+    EXPECT_EQ(CROpenCom(folder.string().c_str(), 9600), QOR_E_NOT_TERMINAL);
+    Read read = ReadCard(2, 3);
+    EXPECT_EQ(read.code, QOR_E_NOT_OPEN);
+    EXPECT_TRUE(read.out.Untouched());
+
+    std::ifstream in(file, std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), content);
+    in.close();
+    fs::remove_all(folder);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc == 3 && std::strcmp(argv[1], "--try-open") == 0) {
+        // No CRCloseCom, no library unload: only the system can let go.
+        TerminateProcess(GetCurrentProcess(), static_cast<UINT>(CROpenCom(argv[2], 9600)));
+    }
+    testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
