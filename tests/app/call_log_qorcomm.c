@@ -15,19 +15,20 @@ static void Note(const char* call) {
     fclose(log);
 }
 
-int32_t CROpenCom(const char* port, int32_t baud) {
+int32_t QORCOMM_CALL CROpenCom(const char* port, int32_t baud) {
     (void)port;
     (void)baud;
     Note("CROpenCom");
     return QOR_E_NO_DEVICE;
 }
 
-int32_t CRCloseCom(void) {
+int32_t QORCOMM_CALL CRCloseCom(void) {
     Note("CRCloseCom");
     return QOR_OK;
 }
 
-int32_t CRReadCardSN(int32_t* aux, unsigned char* sn, int32_t cardType, int32_t codeType) {
+int32_t QORCOMM_CALL CRReadCardSN(int32_t* aux, unsigned char* sn, int32_t cardType,
+                                  int32_t codeType) {
     (void)aux;
     (void)sn;
     (void)cardType;

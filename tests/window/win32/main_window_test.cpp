@@ -1,0 +1,426 @@
+// The Win32 window, driven in-process through its controls' own messages,
+// with the stand-in library recording what reaches it. Needs a display; the
+// code-page case needs the ANSI code page 936.
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "control_table.h"
+#include "fake_library.h"
+#include "main_window.h"
+#include "wide_text.h"
+
+namespace {
+
+using qor::Narrow;
+using qor::Widen;
+using qor::window::ControlKind;
+using qor::window::ControlRow;
+using Names = std::vector<std::string>;
+using Reads = std::vector<std::pair<std::int32_t, std::int32_t>>;
+
+std::wstring Text(HWND window) {
+    wchar_t text[512] = {};
+    GetWindowTextW(window, text, 512);
+    return text;
+}
+
+std::wstring ItemText(HWND list, UINT getText, WPARAM item) {
+    wchar_t text[512] = {};
+    SendMessageW(list, getText, item, reinterpret_cast<LPARAM>(text));
+    return text;
+}
+
+std::vector<std::wstring> Lines(HWND list) {
+    std::vector<std::wstring> lines;
+    const LRESULT count = SendMessageW(list, LB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i)
+        lines.push_back(ItemText(list, LB_GETTEXT, static_cast<WPARAM>(i)));
+    return lines;
+}
+
+// Where the table puts a control in the window's client area, in pixels at
+// 96 DPI (15 twips each).
+RECT Expected(const ControlRow& row) {
+    int left = row.left, top = row.top;
+    for (std::string_view container = row.container; container != qor::window::kWindowName;) {
+        const ControlRow& outer = qor::window::kControls[static_cast<std::size_t>(
+            qor::window::ControlId(container) - qor::window::kFirstControlId)];
+        left += outer.left;
+        top += outer.top;
+        container = outer.container;
+    }
+    return {left / 15, top / 15, (left + row.width) / 15, (top + row.height) / 15};
+}
+
+struct Look {
+    const wchar_t* className;
+    DWORD style;      // bits that must be set
+    DWORD typeMask;   // the bits of `style` that pick one of several types
+    DWORD forbidden;  // bits that must not be set
+};
+
+Look LookOf(ControlKind kind) {
+    switch (kind) {
+        case ControlKind::Frame: return {L"Button", BS_GROUPBOX, BS_TYPEMASK, 0};
+        case ControlKind::Label: return {L"Static", SS_NOPREFIX, 0, 0};
+        case ControlKind::ComboBox:
+            return {L"ComboBox", CBS_DROPDOWN | CBS_AUTOHSCROLL, CBS_DROPDOWNLIST, CBS_SORT};
+        case ControlKind::TextBox: return {L"Edit", ES_AUTOHSCROLL, 0, 0};
+        case ControlKind::Button:
+            return {L"Button", BS_PUSHBUTTON, BS_TYPEMASK, 0};  // never default
+        case ControlKind::ListBox: return {L"ListBox", LBS_NOINTEGRALHEIGHT, 0, LBS_SORT};
+    }
+    return {};
+}
+
+class WindowTest : public ::testing::Test {
+protected:
+    HWND Form() const { return form->Handle(); }
+    HWND Find(std::string_view name) const {
+        HWND control = GetDlgItem(Form(), qor::window::ControlId(name));
+        EXPECT_NE(control, nullptr) << name;
+        return control;
+    }
+    void Click(std::string_view button) { SendMessageW(Find(button), BM_CLICK, 0, 0); }
+
+    // As the program's message loop does.
+    void Pump() {
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (message.message == WM_QUIT) continue;
+            if (Form() != nullptr && IsDialogMessageW(Form(), &message)) continue;
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+    }
+    void Press(WPARAM key) {
+        PostMessageW(GetFocus(), WM_KEYDOWN, key, 1);
+        PostMessageW(GetFocus(), WM_KEYUP, key, 1 | 0xC0000000);
+        Pump();
+    }
+    void Show() {
+        ShowWindow(Form(), SW_SHOW);
+        Pump();
+    }
+
+    // The control that has the focus, or the combo box whose edit has it.
+    std::string FocusName() const {
+        for (HWND at = GetFocus(); at != nullptr; at = GetParent(at)) {
+            if (GetParent(at) != Form()) continue;
+            for (const ControlRow& row : qor::window::kControls)
+                if (qor::window::ControlId(row.name) == GetDlgCtrlID(at))
+                    return std::string(row.name);
+        }
+        return "(none)";
+    }
+    Names FollowTab(int presses) {
+        Names visited{FocusName()};
+        for (int i = 0; i < presses; ++i) {
+            Press(VK_TAB);
+            visited.push_back(FocusName());
+        }
+        return visited;
+    }
+
+    // Replaces a combo box's text as the operator does: select it all and
+    // type over it, one character message at a time.
+    void Type(std::string_view combo, std::wstring_view text) {
+        COMBOBOXINFO info = {};
+        info.cbSize = sizeof info;
+        ASSERT_TRUE(GetComboBoxInfo(Find(combo), &info));
+        SetFocus(info.hwndItem);
+        SendMessageW(info.hwndItem, EM_SETSEL, 0, -1);
+        SendMessageW(info.hwndItem, WM_CHAR, VK_BACK, 1);
+        for (wchar_t unit : text) SendMessageW(info.hwndItem, WM_CHAR, unit, 1);
+        ASSERT_EQ(Text(Find(combo)), text);
+    }
+
+    FakeLibrary library;
+    std::unique_ptr<qor::Form1> form = std::make_unique<qor::Form1>(library);
+};
+
+// --- what the window is made of ---------------------------------------------
+
+TEST_F(WindowTest, EveryRowOfTheTableIsOneControlInItsPlace) {
+    for (const ControlRow& row : qor::window::kControls) {
+        SCOPED_TRACE(std::string(row.name));
+        HWND control = Find(row.name);
+        ASSERT_NE(control, nullptr);
+        EXPECT_EQ(GetParent(control), Form()) << "a child of the window, whatever its frame";
+
+        const Look look = LookOf(row.kind);
+        wchar_t className[64] = {};
+        GetClassNameW(control, className, 64);
+        EXPECT_EQ(_wcsicmp(className, look.className), 0) << Narrow(className);
+        const auto style = static_cast<DWORD>(GetWindowLongW(control, GWL_STYLE));
+        EXPECT_EQ(style & look.style, look.style);
+        EXPECT_EQ(style & look.typeMask, look.style & look.typeMask);
+        EXPECT_EQ(style & look.forbidden, 0u);
+        const bool takesFocus = row.kind != ControlKind::Frame && row.kind != ControlKind::Label;
+        EXPECT_EQ((style & WS_TABSTOP) != 0, takesFocus);
+        EXPECT_EQ(IsWindowEnabled(control) != FALSE,
+                  (row.traits & qor::window::kStartsDisabled) == 0);
+
+        if (row.kind != ControlKind::ComboBox || !row.text.empty()) {
+            EXPECT_EQ(Text(control), Widen(row.text));
+        }
+
+        RECT shown = {};
+        GetWindowRect(control, &shown);
+        MapWindowPoints(nullptr, Form(), reinterpret_cast<POINT*>(&shown), 2);
+        const RECT expected = Expected(row);
+        EXPECT_EQ(
+            (std::vector<LONG>{shown.left, shown.top, shown.right, shown.bottom}),
+            (std::vector<LONG>{expected.left, expected.top, expected.right, expected.bottom}));
+
+        LOGFONTW font = {};
+        GetObjectW(reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)), sizeof font,
+                   &font);
+        EXPECT_EQ(font.lfWeight, FW_NORMAL);
+        if (row.name == "Frame2") {
+            EXPECT_EQ(std::wstring(font.lfFaceName), L"MS Sans Serif");
+            EXPECT_EQ(font.lfHeight, -11) << "8.25 pt";
+        } else {
+            EXPECT_EQ(font.lfHeight, -12) << "9 pt";
+            EXPECT_EQ(font.lfCharSet, GB2312_CHARSET);
+            bool songFace = false;
+            for (std::string_view family : qor::window::kWindowFontFamilies)
+                songFace = songFace || Widen(family) == font.lfFaceName;
+            EXPECT_TRUE(songFace) << Narrow(font.lfFaceName);
+        }
+    }
+    // Spot checks that do not go through the table's arithmetic.
+    RECT codeType = {};
+    GetWindowRect(Find("edCodeType"), &codeType);
+    MapWindowPoints(nullptr, Form(), reinterpret_cast<POINT*>(&codeType), 2);
+    EXPECT_EQ((std::vector<LONG>{codeType.left, codeType.top, codeType.right, codeType.bottom}),
+              (std::vector<LONG>{112, 208, 112 + 193, 208 + 20}));
+    EXPECT_EQ(Text(Find("Label6")), std::wstring(L"通讯超时") + wchar_t(0xE1A0));
+    EXPECT_EQ(Text(Find("Label8")), L"校验柆");
+}
+
+TEST_F(WindowTest, WindowIsFixedCentredAndFramesLieBelowTheControls) {
+    EXPECT_EQ(Text(Form()), L"QOR系列发卡器开发演示程序");
+    RECT client = {};
+    GetClientRect(Form(), &client);
+    EXPECT_EQ(client.right, 586);
+    EXPECT_EQ(client.bottom, 363);
+    const auto style = static_cast<DWORD>(GetWindowLongW(Form(), GWL_STYLE));
+    EXPECT_EQ(style & (WS_THICKFRAME | WS_MAXIMIZEBOX), 0u) << "not resizable";
+
+    RECT frame = {};
+    GetWindowRect(Form(), &frame);
+    MONITORINFO monitor = {};
+    monitor.cbSize = sizeof monitor;
+    GetMonitorInfoW(MonitorFromWindow(Form(), MONITOR_DEFAULTTOPRIMARY), &monitor);
+    EXPECT_LE(std::abs((frame.left + frame.right) - (monitor.rcWork.left + monitor.rcWork.right)),
+              2);
+    EXPECT_LE(std::abs((frame.top + frame.bottom) - (monitor.rcWork.top + monitor.rcWork.bottom)),
+              2);
+
+    // Top of the Z-order first: a group box above a control would paint over it.
+    bool frameSeen = false;
+    for (HWND child = GetWindow(Form(), GW_CHILD); child != nullptr;
+         child = GetWindow(child, GW_HWNDNEXT)) {
+        wchar_t className[64] = {};
+        GetClassNameW(child, className, 64);
+        const bool isFrame = _wcsicmp(className, L"Button") == 0 &&
+                             (GetWindowLongW(child, GWL_STYLE) & BS_TYPEMASK) == BS_GROUPBOX;
+        EXPECT_FALSE(frameSeen && !isFrame)
+            << "control " << GetDlgCtrlID(child) << " under a frame";
+        frameSeen = frameSeen || isFrame;
+    }
+}
+
+TEST_F(WindowTest, ListsHoldTheirEntriesAndStartOnTheDefaults) {
+    for (const auto& list : qor::window::kLists) {
+        SCOPED_TRACE(std::string(list.control));
+        HWND combo = Find(list.control);
+        ASSERT_EQ(SendMessageW(combo, CB_GETCOUNT, 0, 0),
+                  static_cast<LRESULT>(list.entries.size()));
+        for (std::size_t i = 0; i < list.entries.size(); ++i) {
+            EXPECT_EQ(ItemText(combo, CB_GETLBTEXT, i), Widen(list.entries[i]));
+            EXPECT_EQ(SendMessageW(combo, CB_GETITEMDATA, i, 0), 0);
+        }
+        EXPECT_EQ(SendMessageW(combo, CB_GETCURSEL, 0, 0), list.defaultPosition);
+    }
+    EXPECT_EQ(Text(Find("cboPort")), L"COM1");
+    EXPECT_EQ(Text(Find("cboBaudRate")), L"9600");
+    EXPECT_EQ(Text(Find("cboParity")), L"0-无校验(No)");
+    EXPECT_EQ(Text(Find("edCardType")), L"2-支持44BIT");
+    EXPECT_EQ(Text(Find("edCodeType")), L"3-除去校验位,取低位3字节,高位补0");
+    EXPECT_EQ(SendMessageW(Find("edMsg"), LB_GETCOUNT, 0, 0), 0);
+    EXPECT_EQ(Text(Find("edCardSn")), L"");
+    EXPECT_EQ(Text(Find("txtDelay")), L"500");
+}
+
+// --- keyboard ---------------------------------------------------------------
+
+TEST_F(WindowTest, TabRunsByTabIndexAndSkipsDisabledButtons) {
+    Show();
+    EXPECT_EQ(FollowTab(10),
+              (Names{"edMsg", "cboParity", "cboBaudRate", "txtDelay", "cboPort", "cmdOpenCom",
+                     "edCardSn", "btnReadCard", "edCardType", "edCodeType", "edMsg"}));
+
+    // The button that is clicked and then disabled hands the focus on.
+    SetFocus(Find("cmdOpenCom"));
+    Click("cmdOpenCom");
+    EXPECT_EQ(FocusName(), "edCardSn");
+    SetFocus(Find("edMsg"));
+    EXPECT_EQ(FollowTab(10),
+              (Names{"edMsg", "cboParity", "cboBaudRate", "txtDelay", "cboPort", "cmdCloseCom",
+                     "edCardSn", "btnReadCard", "edCardType", "edCodeType", "edMsg"}));
+}
+
+TEST_F(WindowTest, EnterAndEscDoNothingAnywhere) {
+    Show();
+    for (std::string_view name :
+         {"cmdOpenCom", "btnReadCard", "cboPort", "txtDelay", "edCardSn", "edMsg"}) {
+        SCOPED_TRACE(std::string(name));
+        SetFocus(Find(name));
+        Press(VK_RETURN);
+        Press(VK_ESCAPE);
+        ASSERT_TRUE(IsWindow(Form()));
+        EXPECT_TRUE(IsWindowVisible(Form()));
+    }
+    EXPECT_TRUE(library.opens.empty());
+    EXPECT_TRUE(library.reads.empty());
+    EXPECT_EQ(library.closes, 0);
+    EXPECT_TRUE(Lines(Find("edMsg")).empty());
+}
+
+// --- clicks reach the reader library ----------------------------------------
+
+TEST_F(WindowTest, OpenTakesTheTypedTextsAndCloseReturns) {
+    Click("cmdCloseCom");  // disabled: nothing happens
+    EXPECT_EQ(library.closes, 0);
+
+    Type("cboPort", L" COM5 ");
+    Type("cboBaudRate", L"19200 ");
+    Click("cmdOpenCom");
+    EXPECT_EQ(library.opens, (std::vector<FakeLibrary::Open>{{"COM5", 19200}}));
+    EXPECT_FALSE(IsWindowEnabled(Find("cmdOpenCom")));
+    EXPECT_TRUE(IsWindowEnabled(Find("cmdCloseCom")));
+    EXPECT_EQ(SendMessageW(Find("cboPort"), CB_GETCOUNT, 0, 0), 2)
+        << "typed texts never become entries";
+
+    Click("cmdCloseCom");
+    EXPECT_EQ(library.closes, 1);
+    EXPECT_TRUE(IsWindowEnabled(Find("cmdOpenCom")));
+    EXPECT_FALSE(IsWindowEnabled(Find("cmdCloseCom")));
+    EXPECT_EQ(Lines(Find("edMsg")),
+              (std::vector<std::wstring>{L"打开串口成功", L"", L"关闭串口成功", L""}));
+}
+
+TEST_F(WindowTest, ReadPassesThePositionOfExactlyTheShownText) {
+    SetWindowTextW(Find("edCardSn"), L"typed");
+    library.SetCard("0000B2C3D4");
+    Click("btnReadCard");
+    EXPECT_EQ(Text(Find("edCardSn")), L"0000B2C3D4");
+
+    Type("edCardType", L"2-支持44bit");               // differs only in case
+    Type("edCodeType", L"5-除去校验位,取低位5字节");  // typed, but an entry
+    Click("btnReadCard");
+    SendMessageW(Find("edCardType"), CB_SETCURSEL, 0, 0);
+    Type("edCodeType", L"");
+    Click("btnReadCard");
+
+    EXPECT_EQ(library.reads, (Reads{{2, 3}, {-1, 5}, {0, -1}}));
+    EXPECT_EQ(Lines(Find("edMsg")).front(), L"读取卡号：0000B2C3D4");
+}
+
+// --- the message list -------------------------------------------------------
+
+TEST_F(WindowTest, AppendingNeverScrolls) {
+    HWND log = Find("edMsg");
+    for (int i = 0; i < 200; ++i) form->AppendLog("line " + std::to_string(i));
+    Pump();
+    EXPECT_EQ(SendMessageW(log, LB_GETTOPINDEX, 0, 0), 0);
+    EXPECT_NE(GetWindowLongW(log, GWL_STYLE) & WS_VSCROLL, 0) << "a scroll bar once it overflows";
+
+    SendMessageW(log, LB_SETTOPINDEX, 100, 0);
+    for (int i = 200; i < 400; ++i) form->AppendLog("line " + std::to_string(i));
+    Pump();
+    EXPECT_EQ(SendMessageW(log, LB_GETTOPINDEX, 0, 0), 100);
+    const auto lines = Lines(log);
+    ASSERT_EQ(lines.size(), 400u);
+    EXPECT_EQ(lines.back(), L"line 399");
+}
+
+// --- closing ----------------------------------------------------------------
+
+TEST(WindowClosing, EveryWayReleasesThePortOnceAndEndsTheLoop) {
+    struct Way {
+        const char* name;
+        UINT message;
+        WPARAM wParam;
+    };
+    const Way ways[] = {{"close box", WM_CLOSE, 0},
+                        {"Alt+F4", WM_SYSCOMMAND, SC_CLOSE},
+                        {"end of session", WM_ENDSESSION, TRUE},
+                        {"object destroyed", 0, 0}};
+    for (const Way& way : ways) {
+        SCOPED_TRACE(way.name);
+        MSG stale = {};  // left by windows that went before
+        while (PeekMessageW(&stale, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+        }
+        FakeLibrary library;
+        auto form = std::make_unique<qor::Form1>(library);
+        HWND window = form->Handle();
+        if (way.message != 0) {
+            SendMessageW(window, way.message, way.wParam, 0);
+            EXPECT_FALSE(IsWindow(window));
+            EXPECT_EQ(form->Handle(), nullptr);
+        }
+        form.reset();
+        EXPECT_EQ(library.closes, 1);
+
+        MSG quit = {};
+        EXPECT_TRUE(PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+        EXPECT_EQ(quit.wParam, 0u) << "the program's exit code";
+    }
+}
+
+TEST_F(WindowTest, ClosingAfterClosePortReleasesAgain) {
+    Click("cmdOpenCom");
+    Click("cmdCloseCom");
+    SendMessageW(Form(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(library.closes, 2);
+}
+
+// --- the system code page ---------------------------------------------------
+
+TEST_F(WindowTest, TextsPassThroughCodePage936) {
+    ASSERT_EQ(GetACP(), 936u) << "run with LC_ALL=zh_CN.UTF-8 under Wine";
+    library.SetCard("\xD6\xD0");  // 中
+    Click("btnReadCard");
+    EXPECT_EQ(Text(Find("edCardSn")), L"中");
+    EXPECT_EQ(Lines(Find("edMsg")).back(), L"读取卡号：中");
+
+    Type("cboPort", L"COM\u00A01");  // a no-break space: not in 936
+    Click("cmdOpenCom");
+    Click("cmdCloseCom");
+    Type("cboPort", L"COM\U0001F600");  // outside the BMP: two UTF-16 units, one character
+    Click("cmdOpenCom");
+    ASSERT_EQ(library.opens.size(), 2u);
+    EXPECT_EQ(library.opens[0].port, "COM?1");
+    EXPECT_EQ(library.opens[1].port, "COM?");
+}
+
+}  // namespace
+
+// The window is made of the themed controls the program uses.
+int main(int argc, char** argv) {
+    INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_STANDARD_CLASSES};
+    InitCommonControlsEx(&controls);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

@@ -1,0 +1,399 @@
+#include "main_window.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "wide_text.h"
+
+namespace qor {
+namespace {
+
+using window::ControlKind;
+using window::ControlRow;
+
+constexpr wchar_t kClassName[] = L"Form1";
+// Fixed size: no sizing border, no maximize box. Not WS_CLIPCHILDREN: the
+// window must paint the insides of its group boxes, which paint only their
+// frames.
+constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+// The icon the executable's resources carry under this ID, if any.
+constexpr WORD kIconId = 1;
+
+std::size_t RowIndex(std::string_view name) {
+    return static_cast<std::size_t>(window::ControlId(name) - window::kFirstControlId);
+}
+
+std::wstring Text(HWND control) {
+    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(control)) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(
+        GetWindowTextW(control, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+std::wstring ItemText(HWND combo, WPARAM item) {
+    const LRESULT length = SendMessageW(combo, CB_GETLBTEXTLEN, item, 0);
+    if (length == CB_ERR) return {};
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    const LRESULT copied =
+        SendMessageW(combo, CB_GETLBTEXT, item, reinterpret_cast<LPARAM>(text.data()));
+    text.resize(copied == CB_ERR ? 0 : static_cast<std::size_t>(copied));
+    return text;
+}
+
+// The entry whose text is exactly the shown one, or -1. The combo box's own
+// selection will not do: typing selects the first entry that starts with
+// the typed text, whatever its case, and CB_FINDSTRINGEXACT ignores case too.
+std::int32_t Position(HWND combo) {
+    const std::wstring shown = Text(combo);
+    const LRESULT count = SendMessageW(combo, CB_GETCOUNT, 0, 0);
+    for (LRESULT item = 0; item < count; ++item) {
+        if (ItemText(combo, static_cast<WPARAM>(item)) == shown)
+            return static_cast<std::int32_t>(item);
+    }
+    return -1;
+}
+
+struct ControlClass {
+    const wchar_t* name;
+    DWORD style;
+    DWORD exStyle;
+};
+
+ControlClass ClassOf(ControlKind kind) {
+    switch (kind) {
+        case ControlKind::Frame: return {L"Button", BS_GROUPBOX, 0};
+        // Cut rather than wrap: a wrapped last character would vanish below.
+        case ControlKind::Label: return {L"Static", SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0};
+        case ControlKind::ComboBox:
+            return {L"ComboBox", CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_VSCROLL | WS_TABSTOP, 0};
+        case ControlKind::TextBox:
+            return {L"Edit", ES_LEFT | ES_AUTOHSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE};
+        case ControlKind::Button: return {L"Button", BS_PUSHBUTTON | WS_TABSTOP, 0};
+        case ControlKind::ListBox:
+            return {L"ListBox", LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE};
+    }
+    return {};
+}
+
+const ControlRow& RowOf(std::string_view name) { return window::kControls[RowIndex(name)]; }
+
+// Where a control sits in the window's client area, in twips: every control
+// is a child of the window itself, since a group box as parent would keep
+// the notifications of the controls inside it.
+POINT OffsetInWindow(const ControlRow& row) {
+    POINT at = {row.left, row.top};
+    for (std::string_view container = row.container; container != window::kWindowName;) {
+        const ControlRow& outer = RowOf(container);
+        at.x += outer.left;
+        at.y += outer.top;
+        container = outer.container;
+    }
+    return at;
+}
+
+std::size_t EntryCount(std::string_view combo) {
+    for (const window::ListRow& list : window::kLists)
+        if (list.control == combo) return list.entries.size();
+    return 0;
+}
+
+int CALLBACK NoteFamily(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found) {
+    *reinterpret_cast<bool*>(found) = true;
+    return 0;
+}
+
+bool FamilyInstalled(const std::wstring& family) {
+    LOGFONTW wanted = {};
+    wanted.lfCharSet = DEFAULT_CHARSET;
+    family.copy(wanted.lfFaceName, LF_FACESIZE - 1);
+    bool found = false;
+    HDC screen = GetDC(nullptr);
+    EnumFontFamiliesExW(screen, &wanted, NoteFamily, reinterpret_cast<LPARAM>(&found), 0);
+    ReleaseDC(nullptr, screen);
+    return found;
+}
+
+// The first Song face that is installed; failing all, the first name, which
+// the font mapper still answers with a Chinese face because the font asks
+// for GB2312 characters.
+const std::wstring& WindowFamily() {
+    static const std::wstring family = [] {
+        for (std::string_view name : window::kWindowFontFamilies) {
+            std::wstring wide = Widen(name);
+            if (FamilyInstalled(wide)) return wide;
+        }
+        return Widen(window::kWindowFontFamilies.front());
+    }();
+    return family;
+}
+
+HFONT MakeFont(const std::wstring& family, double points, BYTE charSet, UINT dpi) {
+    LOGFONTW font = {};
+    font.lfHeight =
+        -MulDiv(static_cast<int>(std::lround(points * 100)), static_cast<int>(dpi), 7200);
+    font.lfWeight = FW_NORMAL;
+    font.lfCharSet = charSet;
+    // Song faces are drawn for whole pixels at this size (Windows shows them
+    // from their bitmaps); smoothing turns their thin strokes grey.
+    font.lfQuality = NONANTIALIASED_QUALITY;
+    family.copy(font.lfFaceName, LF_FACESIZE - 1);
+    return CreateFontIndirectW(&font);
+}
+
+// A drop-down combo box is as tall as its font makes it, unless the height
+// of its edit part is set. What a given setting yields is measured rather
+// than assumed: Wine adds two pixels to the setting that Windows does not.
+void FitComboHeight(HWND combo, int height) {
+    LRESULT setting = SendMessageW(combo, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0);
+    if (setting == CB_ERR) return;
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        RECT shown = {};
+        GetWindowRect(combo, &shown);
+        const int difference = height - static_cast<int>(shown.bottom - shown.top);
+        if (difference == 0 || setting + difference < 1) return;
+        setting += difference;
+        SendMessageW(combo, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), setting);
+    }
+}
+
+void RegisterFormClass(HINSTANCE instance, WNDPROC procedure) {
+    WNDCLASSEXW windowClass = {};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = procedure;
+    windowClass.hInstance = instance;
+    windowClass.hIcon = static_cast<HICON>(LoadImageW(
+        instance, MAKEINTRESOURCEW(kIconId), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE | LR_SHARED));
+    windowClass.hIconSm = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(kIconId),
+                                                        IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                                                        GetSystemMetrics(SM_CYSMICON), LR_SHARED));
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    windowClass.lpszClassName = kClassName;
+    // Registering again, for a second window, fails harmlessly.
+    RegisterClassExW(&windowClass);
+}
+
+}  // namespace
+
+Form1::Form1(ReaderLibrary& library) : controller_(library, *this) {
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+    RegisterFormClass(instance, &Form1::Procedure);
+    // WM_NCCREATE sets window_.
+    CreateWindowExW(0, kClassName, Widen(window::kCaption).c_str(), kWindowStyle, CW_USEDEFAULT,
+                    CW_USEDEFAULT, 0, 0, nullptr, nullptr, instance, this);
+    if (window_ == nullptr) return;
+    dpi_ = GetDpiForWindow(window_);
+    MakeFonts();
+    BuildControls();
+    LayOut();
+    SelectDefaults();
+    Centre();
+    // Focus starts on the lowest tab index that can take it.
+    focus_ = GetNextDlgTabItem(window_, nullptr, FALSE);
+}
+
+// A window destroyed without having been closed has still gone away: the
+// port must be released all the same.
+Form1::~Form1() {
+    Shutdown();
+    if (window_ != nullptr) DestroyWindow(window_);
+}
+
+HWND Form1::Control(std::string_view name) const { return controls_[RowIndex(name)]; }
+
+int Form1::Scale(int twips) const { return MulDiv(twips, static_cast<int>(dpi_), 1440); }
+
+void Form1::BuildControls() {
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+    // A new child goes below its siblings, and Tab follows that order, so
+    // the controls are made in tab order.
+    std::vector<std::size_t> order(window::kControls.size());
+    for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+    std::ranges::stable_sort(order, {},
+                             [](std::size_t i) { return window::kControls[i].tabIndex; });
+
+    for (std::size_t i : order) {
+        const ControlRow& row = window::kControls[i];
+        const ControlClass control = ClassOf(row.kind);
+        DWORD style = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | control.style;
+        if ((row.traits & window::kStartsDisabled) != 0) style |= WS_DISABLED;
+        controls_[i] = CreateWindowExW(
+            control.exStyle, control.name, Widen(row.text).c_str(), style, 0, 0, 0, 0, window_,
+            reinterpret_cast<HMENU>(static_cast<INT_PTR>(window::ControlId(row.name))), instance,
+            nullptr);
+    }
+    // Group boxes go to the bottom, each below what it contains, so they
+    // never paint over the controls inside them.
+    for (std::size_t i = window::kControls.size(); i-- > 0;) {
+        if (window::kControls[i].kind == ControlKind::Frame)
+            SetWindowPos(controls_[i], HWND_BOTTOM, 0, 0, 0, 0,
+                         SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    }
+    for (const window::ListRow& list : window::kLists) {
+        HWND combo = Control(list.control);
+        for (std::string_view entry : list.entries) {
+            const LRESULT item = SendMessageW(combo, CB_ADDSTRING, 0,
+                                              reinterpret_cast<LPARAM>(Widen(entry).c_str()));
+            SendMessageW(combo, CB_SETITEMDATA, static_cast<WPARAM>(item), 0);
+        }
+    }
+}
+
+void Form1::SelectDefaults() {
+    for (const window::ListRow& list : window::kLists)
+        SendMessageW(Control(list.control), CB_SETCURSEL, static_cast<WPARAM>(list.defaultPosition),
+                     0);
+}
+
+void Form1::MakeFonts() {
+    windowFont_.reset(MakeFont(WindowFamily(), window::kWindowFontPoints, GB2312_CHARSET, dpi_));
+    ownFont_.reset(
+        MakeFont(Widen(window::kOwnFontFamily), window::kOwnFontPoints, DEFAULT_CHARSET, dpi_));
+}
+
+// Places and sizes every control for the window's current DPI, with the
+// fonts made for it.
+void Form1::LayOut() {
+    for (std::size_t i = 0; i < window::kControls.size(); ++i) {
+        const ControlRow& row = window::kControls[i];
+        HWND control = controls_[i];
+        HFONT font = (row.traits & window::kOwnFont) != 0 ? ownFont_.get() : windowFont_.get();
+        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+
+        const POINT at = OffsetInWindow(row);
+        const int height = Scale(row.height);
+        // A combo box's height includes its dropped list.
+        const int dropped = row.kind == ControlKind::ComboBox
+                                ? height * static_cast<int>(EntryCount(row.name) + 1)
+                                : height;
+        SetWindowPos(control, nullptr, Scale(at.x), Scale(at.y), Scale(row.width), dropped,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+        if (row.kind == ControlKind::ComboBox) FitComboHeight(control, height);
+    }
+}
+
+void Form1::Centre() {
+    RECT frame = {0, 0, Scale(window::kClientWidthTwips), Scale(window::kClientHeightTwips)};
+    AdjustWindowRectExForDpi(&frame, kWindowStyle, FALSE, 0, dpi_);
+    const int width = frame.right - frame.left;
+    const int height = frame.bottom - frame.top;
+    MONITORINFO monitor = {};
+    monitor.cbSize = sizeof monitor;
+    GetMonitorInfoW(MonitorFromWindow(window_, MONITOR_DEFAULTTOPRIMARY), &monitor);
+    const RECT& work = monitor.rcWork;
+    SetWindowPos(window_, nullptr, work.left + (work.right - work.left - width) / 2,
+                 work.top + (work.bottom - work.top - height) / 2, width, height,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+LRESULT CALLBACK Form1::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        auto* form = static_cast<Form1*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        form->window_ = window;
+        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
+    }
+    auto* form = reinterpret_cast<Form1*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (form == nullptr) return DefWindowProcW(window, message, wParam, lParam);
+    if (message == WM_NCDESTROY) {
+        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+        form->window_ = nullptr;
+        form->controls_.fill(nullptr);
+        form->focus_ = nullptr;
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+    return form->OnMessage(message, wParam, lParam);
+}
+
+LRESULT Form1::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_COMMAND:
+            OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
+            return 0;
+        // The focus is the window's own, as in a dialog: kept while another
+        // window is active and handed back to the same control.
+        case WM_ACTIVATE:
+            if (LOWORD(wParam) == WA_INACTIVE) {
+                HWND focus = GetFocus();
+                if (focus != nullptr && IsChild(window_, focus)) focus_ = focus;
+            }
+            break;
+        case WM_SETFOCUS:
+            if (focus_ != nullptr) SetFocus(focus_);
+            return 0;
+        case WM_DPICHANGED: {
+            dpi_ = HIWORD(wParam);
+            MakeFonts();
+            LayOut();
+            const RECT& suggested = *reinterpret_cast<const RECT*>(lParam);
+            SetWindowPos(window_, nullptr, suggested.left, suggested.top,
+                         suggested.right - suggested.left, suggested.bottom - suggested.top,
+                         SWP_NOZORDER | SWP_NOACTIVATE);
+            return 0;
+        }
+        // The session is ending and the process may not see WM_DESTROY.
+        case WM_ENDSESSION:
+            if (wParam != FALSE) {
+                Shutdown();
+                DestroyWindow(window_);
+            }
+            return 0;
+        // Closing, by any route, ends here; nothing may refuse it.
+        case WM_DESTROY:
+            Shutdown();
+            PostQuitMessage(0);
+            return 0;
+        default: break;
+    }
+    return DefWindowProcW(window_, message, wParam, lParam);
+}
+
+// Enter and Esc arrive as IDOK and IDCANCEL, which no control has: the
+// window has no default and no cancel button. A disabled button's click,
+// which BM_CLICK can still produce, is no click.
+void Form1::OnCommand(int id, int code, HWND from) {
+    if (code != BN_CLICKED || from == nullptr || !IsWindowEnabled(from)) return;
+    if (id == window::ControlId("cmdOpenCom") && from == Control("cmdOpenCom")) {
+        controller_.OpenPort(Narrow(Text(Control("cboPort"))),
+                             Narrow(Text(Control("cboBaudRate"))));
+    } else if (id == window::ControlId("cmdCloseCom") && from == Control("cmdCloseCom")) {
+        controller_.ClosePort();
+    } else if (id == window::ControlId("btnReadCard") && from == Control("btnReadCard")) {
+        controller_.ReadCardNumber(Position(Control("edCardType")),
+                                   Position(Control("edCodeType")));
+    }
+}
+
+// A disabled control loses the focus, and with nothing focused the keyboard
+// would reach no control at all: the focus moves on first, as Tab would.
+void Form1::SetEnabled(HWND control, bool enabled) {
+    if (!enabled && GetFocus() == control) {
+        HWND next = GetNextDlgTabItem(window_, control, FALSE);
+        if (next != nullptr && next != control) SetFocus(next);
+    }
+    EnableWindow(control, enabled ? TRUE : FALSE);
+}
+
+void Form1::SetOpenComEnabled(bool enabled) { SetEnabled(Control("cmdOpenCom"), enabled); }
+
+void Form1::SetCloseComEnabled(bool enabled) { SetEnabled(Control("cmdCloseCom"), enabled); }
+
+void Form1::SetCardSn(std::string_view text) {
+    SetWindowTextW(Control("edCardSn"), Widen(text).c_str());
+}
+
+// Adding to an unsorted list box puts the line at the end and leaves the
+// view where the operator has it.
+void Form1::AppendLog(std::string_view line) {
+    SendMessageW(Control("edMsg"), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Widen(line).c_str()));
+}
+
+void Form1::Shutdown() noexcept {
+    if (shutDown_) return;
+    shutDown_ = true;
+    controller_.ShutdownPort();
+}
+
+}  // namespace qor
