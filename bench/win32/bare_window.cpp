@@ -1,0 +1,59 @@
+#include "bare_window.h"
+
+#include "control_table.h"
+
+namespace {
+
+using qor::window::ControlKind;
+
+const wchar_t* ClassOf(ControlKind kind) {
+    switch (kind) {
+        case ControlKind::Frame:
+        case ControlKind::Button: return L"BUTTON";
+        case ControlKind::Label: return L"STATIC";
+        case ControlKind::ComboBox: return L"COMBOBOX";
+        case ControlKind::TextBox: return L"EDIT";
+        case ControlKind::ListBox: return L"LISTBOX";
+    }
+    return L"STATIC";
+}
+
+DWORD StyleOf(ControlKind kind) {
+    switch (kind) {
+        case ControlKind::Frame: return BS_GROUPBOX;
+        case ControlKind::Button: return BS_PUSHBUTTON | WS_TABSTOP;
+        case ControlKind::ComboBox: return CBS_DROPDOWN | WS_TABSTOP;
+        case ControlKind::TextBox: return ES_AUTOHSCROLL | WS_TABSTOP;
+        case ControlKind::ListBox: return LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_TABSTOP;
+        case ControlKind::Label: return 0;
+    }
+    return 0;
+}
+
+}  // namespace
+
+HWND MakeBareWindow() {
+    static const bool registered = [] {
+        WNDCLASSW windowClass = {};
+        windowClass.lpfnWndProc = DefWindowProcW;
+        windowClass.hInstance = GetModuleHandleW(nullptr);
+        windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+        windowClass.lpszClassName = L"BareWindow";
+        return RegisterClassW(&windowClass) != 0;
+    }();
+    if (!registered) return nullptr;
+    RECT frame = {0, 0, qor::window::TwipsToPixels(qor::window::kClientWidthTwips),
+                  qor::window::TwipsToPixels(qor::window::kClientHeightTwips)};
+    const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+    AdjustWindowRect(&frame, style, FALSE);
+    HWND window = CreateWindowExW(0, L"BareWindow", L"", style, CW_USEDEFAULT, CW_USEDEFAULT,
+                                  frame.right - frame.left, frame.bottom - frame.top, nullptr,
+                                  nullptr, GetModuleHandleW(nullptr), nullptr);
+    for (const qor::window::ControlRow& row : qor::window::kControls) {
+        CreateWindowExW(0, ClassOf(row.kind), L"", WS_CHILD | WS_VISIBLE | StyleOf(row.kind),
+                        qor::window::TwipsToPixels(row.left), qor::window::TwipsToPixels(row.top),
+                        qor::window::TwipsToPixels(row.width), qor::window::TwipsToPixels(row.height),
+                        window, nullptr, GetModuleHandleW(nullptr), nullptr);
+    }
+    return window;
+}

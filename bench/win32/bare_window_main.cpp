@@ -1,0 +1,15 @@
+// The bare window as a program of its own, for the memory yardstick; the
+// benchmark ends it.
+#include "bare_window.h"
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    HWND window = MakeBareWindow();
+    if (window == nullptr) return 1;
+    ShowWindow(window, SW_SHOW);
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+    return 0;
+}
