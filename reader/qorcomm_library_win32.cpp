@@ -3,12 +3,11 @@
 #include <cstdint>
 #include <string>
 
+#include "library_call.h"
 #include "qorcomm_library.h"
 
 namespace qor {
 namespace {
-
-static_assert(sizeof(void*) == 4, "the reader library is a 32-bit DLL");
 
 constexpr const wchar_t* kLibraryName = L"QORComm.dll";
 
@@ -52,33 +51,9 @@ std::string SystemMessage(DWORD error) {
     return Utf8(message);
 }
 
-// Calls `function` with 32-bit arguments pushed as both conventions expect,
-// then puts the stack pointer back where it was: a __stdcall function pops
-// its arguments and a __cdecl one leaves them, and a DLL built the other way
-// than its documentation says must not bring the program down a call later.
-std::int32_t CallRestoringStack(void* function, const std::uint32_t* arguments,
-                                std::uint32_t count) {
-    std::int32_t result;
-    __asm__ volatile(
-        "movl %%esp, %%esi\n\t"
-        "jecxz 2f\n"
-        "1:\n\t"
-        "pushl -4(%%edx,%%ecx,4)\n\t"
-        "loop 1b\n"
-        "2:\n\t"
-        "call *%%eax\n\t"
-        "movl %%esi, %%esp"
-        : "=a"(result), "+c"(count), "+d"(arguments)
-        : "0"(function)
-        : "esi", "memory", "cc");
-    return result;
-}
+std::uintptr_t Word(const void* pointer) { return reinterpret_cast<std::uintptr_t>(pointer); }
 
-std::uint32_t Word(const void* pointer) {
-    return static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(pointer));
-}
-
-std::uint32_t Word(std::int32_t value) { return static_cast<std::uint32_t>(value); }
+std::uintptr_t Word(std::int32_t value) { return static_cast<std::uint32_t>(value); }
 
 }  // namespace
 
@@ -117,22 +92,22 @@ void* QorCommLibrary::Bind(void*& slot, const char* name, int argumentBytes) {
 std::int32_t QorCommLibrary::CROpenCom(const char* port, std::int32_t baud) {
     void* function = Bind(open_, "CROpenCom", 8);
     if (function == nullptr) return 0;
-    const std::uint32_t arguments[] = {Word(port), Word(baud)};
-    return CallRestoringStack(function, arguments, 2);
+    const std::uintptr_t arguments[] = {Word(port), Word(baud)};
+    return CallLibraryFunction(function, arguments);
 }
 
 std::int32_t QorCommLibrary::CRCloseCom() {
     void* function = Bind(close_, "CRCloseCom", 0);
     if (function == nullptr) return -1;
-    return CallRestoringStack(function, nullptr, 0);
+    return CallLibraryFunction(function, {});
 }
 
 std::int32_t QorCommLibrary::CRReadCardSN(std::int32_t& aux, unsigned char* sn,
                                           std::int32_t cardType, std::int32_t codeType) {
     void* function = Bind(read_, "CRReadCardSN", 16);
     if (function == nullptr) return -1;
-    const std::uint32_t arguments[] = {Word(&aux), Word(sn), Word(cardType), Word(codeType)};
-    return CallRestoringStack(function, arguments, 4);
+    const std::uintptr_t arguments[] = {Word(&aux), Word(sn), Word(cardType), Word(codeType)};
+    return CallLibraryFunction(function, arguments);
 }
 
 }  // namespace qor
