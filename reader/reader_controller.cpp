@@ -3,6 +3,7 @@
 #include <string>
 
 #include "card_number.h"
+#include "message_texts.h"
 #include "numeric_text.h"
 
 namespace qor {
@@ -31,11 +32,11 @@ void ReaderController::OpenPort(std::string_view portText, std::string_view baud
     if (state_.ComStatus > 0) {
         view_.SetOpenComEnabled(false);
         view_.SetCloseComEnabled(true);
-        view_.AppendLog("打开串口成功");
+        view_.AppendLog(texts::kPortOpened);
     } else {
-        view_.AppendLog("打开串口失败");
+        view_.AppendLog(texts::kOpenFailed);
     }
-    view_.AppendLog("");
+    view_.AppendLog(texts::kBlankLine);
 }
 
 void ReaderController::ClosePort() noexcept {
@@ -45,8 +46,8 @@ void ReaderController::ClosePort() noexcept {
     // can always try to open again.
     view_.SetOpenComEnabled(true);
     view_.SetCloseComEnabled(false);
-    view_.AppendLog(state_.ComStatus >= 0 ? "关闭串口成功" : "关闭串口失败");
-    view_.AppendLog("");
+    view_.AppendLog(state_.ComStatus >= 0 ? texts::kPortClosed : texts::kCloseFailed);
+    view_.AppendLog(texts::kBlankLine);
 }
 
 void ReaderController::ReadCardNumber(std::int32_t cardType, std::int32_t codeType) noexcept {
@@ -56,17 +57,22 @@ void ReaderController::ReadCardNumber(std::int32_t cardType, std::int32_t codeTy
     const std::int32_t result =
         library_.CRReadCardSN(state_.ReadCardAux, state_.CardSnBuf.data(), cardType, codeType);
     ReportBindFailure();
-    if (result != 0) return;
+    if (result != 0) {
+        // The box must never show a number that was not just read.
+        view_.SetCardSn("");
+        view_.AppendLog(std::string(texts::kReadFailed) + std::to_string(result));
+        return;
+    }
     const std::string number = CardNumberText(codePage_, state_.CardSnBuf);
     view_.SetCardSn(number);
-    view_.AppendLog("读取卡号：" + number);
+    view_.AppendLog(std::string(texts::kCardRead) + number);
 }
 
 void ReaderController::ShutdownPort() noexcept { state_.ComStatus = library_.CRCloseCom(); }
 
 void ReaderController::ReportBindFailure() {
     const std::string reason = library_.BindFailure();
-    if (!reason.empty()) view_.AppendLog("无法加载读卡器库：" + reason);
+    if (!reason.empty()) view_.AppendLog(std::string(texts::kLibraryUnavailable) + reason);
 }
 
 }  // namespace qor

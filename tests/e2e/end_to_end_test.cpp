@@ -68,24 +68,40 @@ TEST_F(EndToEnd, OpenReadEveryFormatAndClose) {
     Click("btnReadCard");
     EXPECT_EQ(CardSn(), "00012DE01F");
 
-    // A 44-bit frame does not fit the whole-frame method: nothing changes.
+    // A 44-bit frame does not fit the whole-frame method: the read fails.
     Find<QComboBox>("edCardType")->setCurrentIndex(2);
-    const qsizetype linesBefore = Log().size();
     Click("btnReadCard");
-    EXPECT_EQ(CardSn(), "00012DE01F");
-    EXPECT_EQ(Log().size(), linesBefore);
+    EXPECT_EQ(CardSn(), "");
+    EXPECT_EQ(Log().back(), "读取卡号失败：-12");
 
     Click("cmdCloseCom");
     EXPECT_EQ(Log().mid(Log().size() - 2), (QStringList{"关闭串口成功", ""}));
     EXPECT_TRUE(Find<QPushButton>("cmdOpenCom")->isEnabled());
     EXPECT_FALSE(Find<QPushButton>("cmdCloseCom")->isEnabled());
 
-    // With the port closed the library refuses the read; the box keeps its text.
+    // With the port closed the library refuses the read.
     Click("btnReadCard");
-    EXPECT_EQ(CardSn(), "00012DE01F");
+    EXPECT_EQ(Log().back(), "读取卡号失败：-6");
 
     form->close();
     EXPECT_EQ(sim->stop(SIGTERM), 0);
+}
+
+TEST_F(EndToEnd, EveryOtherReadFailingOnParityShowsEachOutcome) {
+    EXPECT_EQ(sim->stop(SIGTERM), 0);
+    sim.emplace(std::vector<std::string>{"--port", "COM1", "--card", "5A3C96F00F", "--fault",
+                                         "parity", "--fault-every", "2"});
+    ASSERT_FALSE(sim->firstLine().empty()) << "qor-sim did not start";
+    Click("cmdOpenCom");
+    for (int read = 0; read < 2; ++read) {
+        Click("btnReadCard");
+        EXPECT_EQ(CardSn(), "000096F00F");
+        Click("btnReadCard");
+        EXPECT_EQ(CardSn(), "");
+    }
+    EXPECT_EQ(Log().mid(2), (QStringList{"读取卡号：000096F00F", "读取卡号失败：-11",
+                                         "读取卡号：000096F00F", "读取卡号失败：-11"}));
+    form->close();
 }
 
 TEST_F(EndToEnd, MissingPortFailsAndTheOperatorCanRetry) {

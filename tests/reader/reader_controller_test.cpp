@@ -143,14 +143,22 @@ TEST_F(ReaderControllerTest, ReadShowsTheNumberAndLogsItWithoutAnEmptyLine) {
                                    "edCardSn=0000B2C3D4", "log:读取卡号：0000B2C3D4"}));
 }
 
-TEST_F(ReaderControllerTest, FailedReadShowsNothingAndKeepsTheBox) {
-    for (std::int32_t result : {-1, 1, -7}) {
+TEST_F(ReaderControllerTest, FailedReadEmptiesTheBoxAndLogsTheResult) {
+    library.onRead = Writes(std::string("0000B2C3D4\0", 11));
+    controller.ReadCardNumber(2, 3);
+    library.onRead = nullptr;
+    for (std::int32_t result : {-11, 1, -2147483647 - 1}) {
         library.readResult = result;
         controller.ReadCardNumber(-1, -1);
     }
-    EXPECT_EQ(library.reads.size(), 3u);
-    EXPECT_EQ(library.reads.back().cardType, -1);
-    EXPECT_TRUE(view.events.empty());
+    library.onRead = Writes(std::string("0000B2C3D5\0", 11));
+    controller.ReadCardNumber(2, 3);
+
+    EXPECT_EQ(library.reads.size(), 5u);
+    EXPECT_EQ(view.events, (Events{"edCardSn=0000B2C3D4", "log:读取卡号：0000B2C3D4", "edCardSn=",
+                                   "log:读取卡号失败：-11", "edCardSn=", "log:读取卡号失败：1",
+                                   "edCardSn=", "log:读取卡号失败：-2147483648",
+                                   "edCardSn=0000B2C3D5", "log:读取卡号：0000B2C3D5"}));
 }
 
 TEST_F(ReaderControllerTest, AuxIsHandedBackAtTheSameAddressWithWhatTheLibraryLeft) {
@@ -210,7 +218,7 @@ TEST_F(ReaderControllerTest, UnboundLibraryIsReportedBeforeEachCommandsOwnLines)
               (Events{reason, "cmdOpenCom=1", "cmdCloseCom=0", "log:关闭串口失败", "log:"}));
     view.events.clear();
     controller.ReadCardNumber(2, 3);
-    EXPECT_EQ(view.events, (Events{reason}));
+    EXPECT_EQ(view.events, (Events{reason, "edCardSn=", "log:读取卡号失败：-1"}));
     view.events.clear();
     controller.ShutdownPort();
     EXPECT_TRUE(view.events.empty());
