@@ -2,8 +2,9 @@
 
 namespace qorcomm {
 
-// Bitwise rather than table-driven: a frame is at most 22 bytes, so the
-// table would cost more to read than the loop costs to run.
+// Bitwise rather than table-driven: the sum covers at most 19 bytes (SEQ,
+// CMD, LEN and a payload of kMaxPayload), so a table would cost more to read
+// than the loop costs to run.
 std::uint16_t Crc16CcittFalse(std::span<const std::uint8_t> bytes) {
     std::uint16_t crc = 0xFFFF;
     for (std::uint8_t byte : bytes) {

@@ -1,5 +1,6 @@
 #include "wiegand.h"
 
+#include <algorithm>
 #include <bit>
 
 #include "qorcomm.h"
@@ -7,58 +8,92 @@
 namespace qorcomm {
 namespace {
 
-// A frame of at most 44 bits fits one integer, bit 0 the most significant.
-// Fields are then plain shifts and masks counted from the far end.
-struct Layout {
-    int bits;
-    int first_data;  // index of the data field's first bit
-    int data_bits;
-    // Parity layouts: bit 0 is even parity over bits 1..even_last, the last bit
-    // odd parity over even_last+1..bits-2. 0 for the layout with a check nibble.
-    int even_last;
+// Frame bits first..last in transmission order, 0 first, both included.
+struct Span {
+    int first = 0;
+    int last = -1;
+
+    constexpr int Width() const { return last - first + 1; }
+    constexpr bool operator==(const Span&) const = default;
 };
 
-constexpr std::array<Layout, kCardTypeCount> kLayouts{{
-    {26, 1, 24, 12},
-    {36, 1, 34, 17},
-    {44, 0, 40, 0},
-    {34, 1, 32, 16},
+enum class CheckKind {
+    // The first bit is even parity over `evenOver`, the last odd parity over
+    // `oddOver`: the ones among a parity bit and its span are even (odd).
+    EvenOddParity,
+    // `checkNibble` holds the XOR of the data field's 4-bit groups.
+    XorNibble,
+};
+
+// One row per card type, in card-type order; the rows are the card types of
+// PROTOCOL.md's "Wiegand formats" table.
+struct Format {
+    const char* name;
+    int bits;
+    Span data;
+    CheckKind check;
+    Span evenOver;
+    Span oddOver;
+    Span checkNibble;
+};
+
+constexpr std::array<Format, kCardTypeCount> kFormats{{
+    {"26-bit", 26, {1, 24}, CheckKind::EvenOddParity, {1, 12}, {13, 24}, {}},
+    {"36-bit", 36, {1, 34}, CheckKind::EvenOddParity, {1, 17}, {18, 34}, {}},
+    {"44-bit", 44, {0, 39}, CheckKind::XorNibble, {}, {}, {40, 43}},
+    {"34-bit", 34, {1, 32}, CheckKind::EvenOddParity, {1, 16}, {17, 32}, {}},
 }};
 
 // The widest number code type 0 can hand back: 5 bytes.
 constexpr int kMaxNumberBits = 40;
 
+// The spans must tile the frame exactly as the check kind says, and the
+// frame must fit one integer for the shifts below.
+constexpr bool SpansAgree(const Format& format) {
+    if (format.bits > 64 || format.data.Width() > kMaxNumberBits) return false;
+    switch (format.check) {
+        case CheckKind::EvenOddParity:
+            return format.data == Span{1, format.bits - 2} && format.evenOver.first == 1 &&
+                   format.oddOver.first == format.evenOver.last + 1 &&
+                   format.oddOver.last == format.bits - 2 && format.checkNibble.Width() == 0;
+        case CheckKind::XorNibble:
+            return format.data.first == 0 && format.data.Width() % 4 == 0 &&
+                   format.checkNibble == Span{format.data.last + 1, format.bits - 1} &&
+                   format.checkNibble.Width() == 4 && format.evenOver.Width() == 0 &&
+                   format.oddOver.Width() == 0;
+    }
+    return false;
+}
+static_assert(std::all_of(kFormats.begin(), kFormats.end(), SpansAgree));
+
 constexpr std::uint64_t Mask(int bits) { return (std::uint64_t{1} << bits) - 1; }
 
-// Ones among frame bits first..last (transmission order, inclusive).
-int OnesIn(std::uint64_t frame, const Layout& layout, int first, int last) {
-    const std::uint64_t field = (frame >> (layout.bits - 1 - last)) & Mask(last - first + 1);
-    return std::popcount(field);
+// `frame` holds the whole frame, bit 0 the most significant of its low
+// format.bits bits.
+std::uint64_t Field(std::uint64_t frame, const Format& format, Span span) {
+    return (frame >> (format.bits - 1 - span.last)) & Mask(span.Width());
 }
 
-std::uint64_t DataOf(std::uint64_t frame, const Layout& layout) {
-    return (frame >> (layout.bits - layout.first_data - layout.data_bits)) & Mask(layout.data_bits);
-}
-
-bool ChecksHold(std::uint64_t frame, const Layout& layout) {
-    if (layout.even_last == 0) {
-        std::uint64_t data = DataOf(frame, layout);
+bool ChecksHold(std::uint64_t frame, const Format& format) {
+    if (format.check == CheckKind::XorNibble) {
+        std::uint64_t data = Field(frame, format, format.data);
         std::uint64_t folded = 0;
-        for (int group = 0; group < layout.data_bits / 4; ++group, data >>= 4) {
+        for (int group = 0; group < format.data.Width() / 4; ++group, data >>= 4) {
             folded ^= data & 0xF;
         }
-        return folded == (frame & 0xF);
+        return folded == Field(frame, format, format.checkNibble);
     }
-    const bool even_ok = OnesIn(frame, layout, 0, layout.even_last) % 2 == 0;
-    const bool odd_ok = OnesIn(frame, layout, layout.even_last + 1, layout.bits - 1) % 2 == 1;
-    return even_ok && odd_ok;
+    const int evenOnes = std::popcount(Field(frame, format, {0, format.evenOver.last}));
+    const int oddOnes =
+        std::popcount(Field(frame, format, {format.oddOver.first, format.bits - 1}));
+    return evenOnes % 2 == 0 && oddOnes % 2 == 1;
 }
 
 }  // namespace
 
 int WiegandFrameBits(int card_type) {
     if (card_type < 0 || card_type >= kCardTypeCount) return 0;
-    return kLayouts[static_cast<std::size_t>(card_type)].bits;
+    return kFormats[static_cast<std::size_t>(card_type)].bits;
 }
 
 std::int32_t DecodeCardNumber(std::span<const std::uint8_t> frame, int bit_count, int card_type,
@@ -67,26 +102,26 @@ std::int32_t DecodeCardNumber(std::span<const std::uint8_t> frame, int bit_count
         code_type >= kCodeTypeCount) {
         return QOR_E_ARGUMENT;
     }
-    const Layout& layout = kLayouts[static_cast<std::size_t>(card_type)];
-    const std::size_t byte_count = static_cast<std::size_t>(layout.bits + 7) / 8;
-    if (bit_count != layout.bits || frame.size() != byte_count) return QOR_E_BAD_FRAME;
+    const Format& format = kFormats[static_cast<std::size_t>(card_type)];
+    const std::size_t byte_count = static_cast<std::size_t>(format.bits + 7) / 8;
+    if (bit_count != format.bits || frame.size() != byte_count) return QOR_E_BAD_FRAME;
 
     std::uint64_t packed = 0;
     for (std::uint8_t byte : frame) packed = (packed << 8) | byte;
-    const int pad_bits = static_cast<int>(byte_count * 8) - layout.bits;
+    const int pad_bits = static_cast<int>(byte_count * 8) - format.bits;
     if ((packed & Mask(pad_bits)) != 0) return QOR_E_BAD_FRAME;
     const std::uint64_t whole = packed >> pad_bits;
 
-    if (!ChecksHold(whole, layout)) return QOR_E_PARITY;
+    if (!ChecksHold(whole, format)) return QOR_E_PARITY;
 
     std::uint64_t number = 0;
     if (code_type == 0) {
-        if (layout.bits > kMaxNumberBits) return QOR_E_TOO_WIDE;
+        if (format.bits > kMaxNumberBits) return QOR_E_TOO_WIDE;
         number = whole;
     } else if (code_type == 1) {
-        number = DataOf(whole, layout);
+        number = Field(whole, format, format.data);
     } else {
-        number = DataOf(whole, layout) & Mask(8 * code_type);  // low 2..5 bytes
+        number = Field(whole, format, format.data) & Mask(8 * code_type);  // low 2..5 bytes
     }
 
     static constexpr char kDigits[] = "0123456789ABCDEF";

@@ -1,5 +1,6 @@
 #include "wiegand.h"
 
+#include <array>
 #include <bit>
 #include <cassert>
 
@@ -11,27 +12,81 @@ std::uint64_t lowBits(std::uint64_t value, unsigned count) {
     return value & ((std::uint64_t{1} << count) - 1);
 }
 
-std::uint64_t oddOnes(std::uint64_t value) {
+// Frame bits first..last in transmission order, 0 first, both included.
+struct Span {
+    unsigned first = 0;
+    unsigned last = 0;
+    unsigned width = 0;  // 0 for a span the format does not have
+};
+
+constexpr Span Bits(unsigned first, unsigned last) { return {first, last, last - first + 1}; }
+
+enum class CheckKind { EvenOddParity, XorNibble };
+
+// The reader's side of the formats, written from PROTOCOL.md apart from the
+// library's decoder on purpose: each side checks the other, so a misreading
+// of the table shows up as a failed test instead of agreeing with itself.
+// Keep the two tables separate.
+struct Format {
+    const char* name;
+    unsigned bits;
+    Span data;
+    CheckKind check;
+    Span evenOver;     // the first bit makes the ones here, itself included, even
+    Span oddOver;      // the last bit makes the ones here, itself included, odd
+    Span checkNibble;  // the XOR of the data's 4-bit groups
+};
+
+// Indexed by CardFormat.
+constexpr std::array<Format, 4> kFormats{{
+    {"26-bit", 26, Bits(1, 24), CheckKind::EvenOddParity, Bits(1, 12), Bits(13, 24), {}},
+    {"36-bit", 36, Bits(1, 34), CheckKind::EvenOddParity, Bits(1, 17), Bits(18, 34), {}},
+    {"44-bit", 44, Bits(0, 39), CheckKind::XorNibble, {}, {}, Bits(40, 43)},
+    {"34-bit", 34, Bits(1, 32), CheckKind::EvenOddParity, Bits(1, 16), Bits(17, 32), {}},
+}};
+
+constexpr bool FitsTheFrame(const Format& format) {
+    const bool dataFits = format.data.width <= kCardIdBits && format.data.last < format.bits;
+    if (format.check == CheckKind::XorNibble) {
+        return dataFits && format.data.width % 4 == 0 && format.checkNibble.width == 4 &&
+               format.checkNibble.first == format.data.last + 1 &&
+               format.checkNibble.last == format.bits - 1;
+    }
+    return dataFits && format.data.first == 1 && format.data.last == format.bits - 2 &&
+           format.evenOver.first == 1 && format.oddOver.first == format.evenOver.last + 1 &&
+           format.oddOver.last == format.bits - 2;
+}
+static_assert(FitsTheFrame(kFormats[0]) && FitsTheFrame(kFormats[1]) && FitsTheFrame(kFormats[2]) &&
+              FitsTheFrame(kFormats[3]));
+
+// Puts `value`'s low span.width bits at `span` of a `bits`-bit frame.
+std::uint64_t Place(std::uint64_t value, unsigned bits, Span span) {
+    return lowBits(value, span.width) << (bits - 1 - span.last);
+}
+
+std::uint64_t Take(std::uint64_t frame, unsigned bits, Span span) {
+    return lowBits(frame >> (bits - 1 - span.last), span.width);
+}
+
+std::uint64_t Parity(std::uint64_t value) {
     return static_cast<std::uint64_t>(std::popcount(value) & 1);
 }
 
-// A parity bit, the data, a parity bit. The leading even parity covers the
-// first `evenCovers` data bits sent, i.e. the high ones, the trailing odd
-// parity the rest.
-WiegandFrame parityFramed(std::uint64_t cardId, unsigned dataBits, unsigned evenCovers) {
-    const std::uint64_t data = lowBits(cardId, dataBits);
-    const unsigned oddCovers = dataBits - evenCovers;
-    const std::uint64_t even = oddOnes(data >> oddCovers);
-    const std::uint64_t odd = oddOnes(lowBits(data, oddCovers)) ^ 1;
-    return {dataBits + 2, (even << (dataBits + 1)) | (data << 1) | odd};
-}
-
-// All 40 ID bits, then the XOR of their ten nibbles as a check.
-WiegandFrame checkNibbleFramed(std::uint64_t cardId) {
-    const std::uint64_t data = lowBits(cardId, kCardIdBits);
-    std::uint64_t check = 0;
-    for (unsigned shift = 0; shift < kCardIdBits; shift += 4) check ^= (data >> shift) & 0xF;
-    return {kCardIdBits + 4, (data << 4) | check};
+WiegandFrame Encode(const Format& format, std::uint64_t cardId) {
+    const unsigned bits = format.bits;
+    std::uint64_t frame = Place(cardId, bits, format.data);
+    if (format.check == CheckKind::XorNibble) {
+        const std::uint64_t data = Take(frame, bits, format.data);
+        std::uint64_t check = 0;
+        for (unsigned shift = 0; shift < format.data.width; shift += 4)
+            check ^= (data >> shift) & 0xF;
+        frame |= Place(check, bits, format.checkNibble);
+    } else {
+        frame |= Place(Parity(Take(frame, bits, format.evenOver)), bits, Bits(0, 0));
+        frame |=
+            Place(Parity(Take(frame, bits, format.oddOver)) ^ 1, bits, Bits(bits - 1, bits - 1));
+    }
+    return {bits, frame};
 }
 
 }  // namespace
@@ -42,14 +97,9 @@ std::optional<CardFormat> cardFormatFromByte(std::uint8_t byte) {
 }
 
 WiegandFrame encodeWiegand(CardFormat format, std::uint64_t cardId) {
-    switch (format) {
-        case CardFormat::Bits26: return parityFramed(cardId, 24, 12);
-        case CardFormat::Bits36: return parityFramed(cardId, 34, 17);
-        case CardFormat::Bits44: return checkNibbleFramed(cardId);
-        case CardFormat::Bits34: return parityFramed(cardId, 32, 16);
-    }
-    assert(false && "CardFormat out of range");
-    return {};
+    const auto row = static_cast<std::size_t>(format);
+    assert(row < kFormats.size() && "CardFormat out of range");
+    return Encode(kFormats[row], cardId);
 }
 
 WiegandFrame withBitFlipped(WiegandFrame frame, unsigned position) {
