@@ -42,6 +42,8 @@ bool CatchClosingSignals() {
 
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
+    QApplication::setApplicationName("qor-demo");
+    QApplication::setApplicationVersion(QOR_VERSION);
     qor::QorCommLibrary library;
     qor::Form1 form(library);
 
