@@ -1,31 +1,25 @@
 #include "port_name_posix.h"
 
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
 
+#include "port_alias_folder.h"
+
 namespace qorcomm {
-namespace {
 
-std::string AliasFolder(const char* xdg_runtime_dir, uid_t uid) {
-    if (xdg_runtime_dir != nullptr && *xdg_runtime_dir != '\0') {
-        return std::string(xdg_runtime_dir) + "/qorcomm";
-    }
-    return "/tmp/qorcomm-" + std::to_string(uid);
-}
-
-}  // namespace
-
-std::string ResolvePortName(std::string_view name, const char* xdg_runtime_dir, uid_t uid) {
+std::string ResolvePortName(std::string_view name, const char* xdgRuntimeDir, uid_t uid) {
     const std::optional<unsigned> n = ComPortNumber(name);
     if (!n) return std::string(name);
 
-    // lstat, not stat: an alias left dangling by a simulator that died still
-    // means the operator wanted that simulator, not the machine's own ttyS.
-    const std::string alias = AliasFolder(xdg_runtime_dir, uid) + "/COM" + std::to_string(*n);
-    struct stat info {};
-    if (::lstat(alias.c_str(), &info) == 0) return alias;
+    // A folder someone else could have made or written to, or an alias whose
+    // simulator is gone, may lead to any terminal at all; the operator then
+    // gets the machine's own port, as if no simulator had ever run.
+    const std::string folder = portalias::Folder(xdgRuntimeDir, uid);
+    if (portalias::FolderIsTrusted(folder, uid)) {
+        const std::string alias = portalias::AliasPath(folder, "COM" + std::to_string(*n));
+        if (portalias::IsLive(alias)) return alias;
+    }
     return "/dev/ttyS" + std::to_string(*n - 1);
 }
 

@@ -51,9 +51,14 @@ enum {
     QOR_E_NO_CARD = -10,     /* the reader answered: no card in its field */
     QOR_E_PARITY = -11,      /* the Wiegand frame's parity or check bits are wrong */
     QOR_E_TOO_WIDE = -12,    /* code type 0 on a frame of more than 40 bits */
-    QOR_E_BUSY = -13         /* CROpenCom: another process has the port open
+    QOR_E_BUSY = -13,        /* CROpenCom: another process has the port open
                                 (on Windows also: the system refused access to
                                 it, which is how it answers for a port in use) */
+    QOR_E_NOT_PORT = -14     /* CROpenCom, Linux: a terminal that is no reader's
+                                line: the calling process's own controlling
+                                terminal (/dev/tty, or any name of the same
+                                device) or the pseudo-terminal multiplexer
+                                /dev/ptmx; nothing was written or changed */
 };
 
 /* How long a read waits for the whole answer, in milliseconds. */
@@ -64,14 +69,20 @@ enum {
  *
  * `port` is "COMn" or a device path. "COMn" ("COM" in any case, then n >= 1
  * without sign or leading zero, at most 9 digits) is, on Linux, the alias
- * $XDG_RUNTIME_DIR/qorcomm/COMn when that exists (/tmp/qorcomm-<uid>/COMn
- * when XDG_RUNTIME_DIR is unset or empty), else /dev/ttyS<n-1>; on Windows,
- * the system's \\.\COMn. Any other name, COM0 included, is a path, on
- * Windows in the ANSI code page. Anything but a terminal device (on Windows:
- * a handle GetCommState accepts) is refused and never written to.
+ * $XDG_RUNTIME_DIR/qorcomm/COMn (/tmp/qorcomm-<uid>/COMn when
+ * XDG_RUNTIME_DIR is unset or empty) while the qor-sim that made it runs
+ * and only when that folder is a real directory of the calling user that
+ * nobody else can write to; else /dev/ttyS<n-1>. On Windows it is the
+ * system's \\.\COMn. Any other name, COM0 included, is a path, on Windows
+ * in the ANSI code page. Anything but a terminal device (on Windows: a
+ * handle GetCommState accepts) is refused and never written to; so are, on
+ * Linux, the caller's own controlling terminal and /dev/ptmx.
  *
- * On Windows an open port is held by this process alone: another process
- * opening it gets QOR_E_BUSY until it is closed here or this process ends.
+ * An open port is held by this process alone: another process opening it
+ * gets QOR_E_BUSY until it is closed here or this process ends, however it
+ * ends (Linux: flock(LOCK_EX) on the device, and TIOCEXCL on all but a
+ * pseudo-terminal). On Linux the close puts back the line settings the open
+ * found.
  *
  * With valid arguments, an open port is closed first, whatever happens next.
  * Returns QOR_OPENED, or a negative code; after any but QOR_E_ARGUMENT, no

@@ -1,10 +1,15 @@
 // The serial line through termios, non-blocking, with poll() doing the
-// waiting.
+// waiting. The port is held for this process alone while open, and left as
+// it was found when closed.
 #include "serial_port.h"
 
 #include <fcntl.h>
+#include <linux/major.h>
 #include <poll.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -120,10 +125,48 @@ std::optional<speed_t> SpeedFor(std::int32_t baud) {
     return std::nullopt;
 }
 
+// /dev/tty is whatever terminal controls the opener, and /dev/ptmx makes a
+// new pseudo-terminal master on every open: neither is ever a reader's line.
+bool IsTtyOrPtmx(dev_t device) {
+    return major(device) == TTYAUX_MAJOR && (minor(device) == 0 || minor(device) == 2);
+}
+
+// TIOCGSID answers on a terminal's slave side only when it is the caller's
+// controlling terminal, under whatever name it was opened (/dev/pts/N,
+// /dev/ttyS0, a link to either).
+bool IsOwnControllingTerminal(int fd) {
+    pid_t session = 0;
+    return ::ioctl(fd, TIOCGSID, &session) == 0;
+}
+
+// A pseudo-terminal lives as long as its master side, so TIOCEXCL left on one
+// by a process that died would lock everyone but root out for the master's
+// whole life (the simulator's); on those the advisory lock alone keeps the
+// line to one process. A real port is let go of with its last descriptor.
+bool IsPseudoTerminalSlave(dev_t device) {
+    return major(device) >= UNIX98_PTY_SLAVE_MAJOR &&
+           major(device) < UNIX98_PTY_SLAVE_MAJOR + UNIX98_PTY_MAJOR_COUNT;
+}
+
 }  // namespace
 
 struct SerialPort::Device {
     int fd = -1;
+    // The line settings found at open, put back at close.
+    termios found{};
+    bool exclusive = false;
+
+    // Undoes what the open did to the line, then closes it. True when the
+    // close itself succeeded.
+    bool Release() const {
+        // A line that has gone away cannot take its settings back, and that
+        // is no reason to call the close failed.
+        ::tcsetattr(fd, TCSANOW, &found);
+        if (exclusive) ::ioctl(fd, TIOCNXCL);
+        // Linux releases the descriptor (and with it the lock) even when
+        // close reports an error, so it is never retried.
+        return ::close(fd) == 0;
+    }
 };
 
 SerialPort::SerialPort() = default;
@@ -143,20 +186,43 @@ std::int32_t SerialPort::Open(const std::string& path, std::int32_t baud) {
     struct stat info {};
     if (::stat(path.c_str(), &info) != 0) return QOR_E_NO_DEVICE;
     if (!S_ISCHR(info.st_mode)) return QOR_E_NOT_TERMINAL;
+    if (IsTtyOrPtmx(info.st_rdev)) return QOR_E_NOT_PORT;
 
     const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return QOR_E_NO_DEVICE;
+    // EBUSY: another process holds the port with TIOCEXCL.
+    if (fd < 0) return errno == EBUSY ? QOR_E_BUSY : QOR_E_NO_DEVICE;
     // Checked again on what was opened, in case the path changed meanwhile.
     if (::fstat(fd, &info) != 0 || !S_ISCHR(info.st_mode) || !::isatty(fd)) {
         ::close(fd);
         return QOR_E_NOT_TERMINAL;
     }
-
-    termios tio{};
-    if (::tcgetattr(fd, &tio) != 0) {
+    if (IsTtyOrPtmx(info.st_rdev) || IsOwnControllingTerminal(fd)) {
+        ::close(fd);
+        return QOR_E_NOT_PORT;
+    }
+    // Taken before anything is changed, so an open that finds the port busy
+    // leaves the holder's line exactly as it was. The lock goes with the
+    // descriptor, however this process ends.
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        const int error = errno;
+        ::close(fd);
+        return error == EWOULDBLOCK ? QOR_E_BUSY : QOR_E_IO;
+    }
+    device->fd = fd;
+    if (::tcgetattr(fd, &device->found) != 0) {
         ::close(fd);
         return QOR_E_IO;
     }
+    // Also keeps out programs that take no advisory lock (root excepted).
+    if (!IsPseudoTerminalSlave(info.st_rdev)) {
+        if (::ioctl(fd, TIOCEXCL) != 0) {
+            ::close(fd);
+            return QOR_E_IO;
+        }
+        device->exclusive = true;
+    }
+
+    termios tio = device->found;
     MakeRaw(tio);
     termios applied{};
     // tcsetattr succeeds when any part of the change took, so read the result
@@ -164,10 +230,9 @@ std::int32_t SerialPort::Open(const std::string& path, std::int32_t baud) {
     if (::cfsetispeed(&tio, *speed) != 0 || ::cfsetospeed(&tio, *speed) != 0 ||
         ::tcsetattr(fd, TCSANOW, &tio) != 0 || ::tcgetattr(fd, &applied) != 0 ||
         ::cfgetospeed(&applied) != *speed) {
-        ::close(fd);
+        device->Release();
         return QOR_E_BAUD;
     }
-    device->fd = fd;
     device_ = std::move(device);
     baud_ = baud;
     return QOR_OPENED;
@@ -175,11 +240,8 @@ std::int32_t SerialPort::Open(const std::string& path, std::int32_t baud) {
 
 std::int32_t SerialPort::Close() {
     if (!device_) return QOR_OK;
-    const int fd = device_->fd;
-    device_.reset();
-    // Linux releases the descriptor even when close reports an error, so it is
-    // never retried.
-    return ::close(fd) == 0 ? QOR_OK : QOR_E_IO;
+    const std::unique_ptr<Device> device = std::move(device_);
+    return device->Release() ? QOR_OK : QOR_E_IO;
 }
 
 std::int32_t SerialPort::DiscardInput() {

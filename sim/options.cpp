@@ -143,9 +143,12 @@ SIGINT, SIGTERM or SIGHUP.
   --port COMn        also make the port name COMn lead to the terminal: a
                      symbolic link in $XDG_RUNTIME_DIR/qorcomm/, or in
                      /tmp/qorcomm-<uid>/ when XDG_RUNTIME_DIR is unset,
-                     removed on exit. A dangling link of that name is
-                     replaced; a link to a terminal that still exists
-                     (another simulator?) or any other file is refused.
+                     removed on exit. It counts only while this simulator
+                     runs (it holds COMn.lock beside it) and only in a
+                     folder of this user that nobody else can write to.
+                     A link left by a simulator that is gone is replaced;
+                     a port another simulator serves, or any other file
+                     of that name, is refused.
   --card HEX         the card's 40-bit ID in hex, 0x optional
                      (default 0x00A1B2C3D4)
   --no-card          answer that no card is in the field

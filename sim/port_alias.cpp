@@ -12,20 +12,21 @@ namespace qorsim {
 
 namespace {
 
-std::string systemError(const std::string& what, const std::filesystem::path& path) {
-    return what + " " + path.string() + ": " + std::strerror(errno);
+std::string systemError(const std::string& what, const std::filesystem::path& path,
+                        int error = errno) {
+    return what + " " + path.string() + ": " + std::strerror(error);
 }
 
 // The /tmp fallback is shared with every user, so an existing entry must be
-// our own directory, not someone's link or file planted under our name.
+// a folder the library trusts, not someone's link, file or open folder
+// planted under our name: the library would ignore an alias made there.
 void ensurePrivateDirectory(const std::filesystem::path& dir) {
     if (::mkdir(dir.c_str(), 0700) == 0) return;
     if (errno != EEXIST) throw std::runtime_error(systemError("cannot create", dir));
-    struct stat info {};
-    if (::lstat(dir.c_str(), &info) != 0)
-        throw std::runtime_error(systemError("cannot examine", dir));
-    if (!S_ISDIR(info.st_mode) || info.st_uid != ::getuid())
-        throw std::runtime_error(dir.string() + " exists but is not a directory of this user");
+    if (!portalias::FolderIsTrusted(dir, ::getuid()))
+        throw std::runtime_error(dir.string() +
+                                 " exists but is not a directory of this user that nobody else "
+                                 "can write to; remove it, or make it one");
 }
 
 std::optional<std::string> linkTarget(const std::filesystem::path& link) {
@@ -38,27 +39,30 @@ std::optional<std::string> linkTarget(const std::filesystem::path& link) {
 }  // namespace
 
 std::filesystem::path aliasDirectory() {
-    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-    if (runtime != nullptr && *runtime != '\0') return std::filesystem::path(runtime) / "qorcomm";
-    return "/tmp/qorcomm-" + std::to_string(::getuid());
+    return portalias::Folder(std::getenv("XDG_RUNTIME_DIR"), ::getuid());
 }
 
 PortAlias::PortAlias(const std::string& portName, const std::string& terminalPath)
     : target_(terminalPath) {
     const std::filesystem::path dir = aliasDirectory();
     ensurePrivateDirectory(dir);
-    path_ = dir / portName;
+    path_ = portalias::AliasPath(dir, portName);
 
+    lock_ = portalias::AliasLock(path_);
+    if (!lock_.Held()) {
+        if (lock_.Error() == EWOULDBLOCK)
+            throw std::runtime_error("another simulator is serving " + portName + " (it holds " +
+                                     lock_.LockPath() + ")");
+        throw std::runtime_error(systemError("cannot lock", lock_.LockPath(), lock_.Error()));
+    }
+
+    // With the lock held, a link of this name is one that a simulator which
+    // is gone left behind.
     struct stat info {};
     if (::lstat(path_.c_str(), &info) == 0) {
         if (!S_ISLNK(info.st_mode))
             throw std::runtime_error(path_.string() +
                                      " exists and is not a link; remove it to use " + portName);
-        struct stat leadsTo {};
-        if (::stat(path_.c_str(), &leadsTo) == 0 && S_ISCHR(leadsTo.st_mode))
-            throw std::runtime_error(
-                path_.string() + " already leads to " + linkTarget(path_).value_or("a terminal") +
-                "; is another simulator serving " + portName + "? If not, remove the link");
         if (::unlink(path_.c_str()) != 0 && errno != ENOENT)
             throw std::runtime_error(systemError("cannot replace the stale link", path_));
     } else if (errno != ENOENT) {

@@ -1,24 +1,30 @@
 #pragma once
 
+#include "port_alias_folder.h"
+
 #include <filesystem>
 #include <string>
 
 namespace qorsim {
 
-// Where the library looks for COMn aliases: $XDG_RUNTIME_DIR/qorcomm, or
-// /tmp/qorcomm-<uid> when XDG_RUNTIME_DIR is unset or empty.
+// Where the library looks for COMn aliases (portalias::Folder for this
+// process's environment and user).
 std::filesystem::path aliasDirectory();
 
 // A symbolic link named after a port that leads to the simulator's terminal,
-// so the library opens "COMn" and reaches the simulator.
+// so the library opens "COMn" and reaches the simulator. It counts for as
+// long as this object lives: it holds the alias's lock (portalias), which
+// the system lets go of even when the process is killed.
 class PortAlias {
 public:
-    // Creates the directory (mode 0700) when missing. Replaces a dangling
-    // link of that name; refuses a link to a terminal that still exists, as
-    // another simulator may be serving the port, and anything that is not a
+    // Creates the directory (mode 0700) when missing, and refuses one that
+    // the library would not trust. Takes the alias's lock, refusing the port
+    // when another simulator holds it; then replaces a link of that name,
+    // which no running simulator serves, and refuses anything that is not a
     // link. Throws std::runtime_error with a message for the user.
     PortAlias(const std::string& portName, const std::string& terminalPath);
-    // Removes the link unless someone has pointed it elsewhere since.
+    // Removes the link unless someone has pointed it elsewhere since, then
+    // lets go of the lock.
     ~PortAlias();
 
     PortAlias(const PortAlias&) = delete;
@@ -27,6 +33,8 @@ public:
     const std::filesystem::path& path() const { return path_; }
 
 private:
+    // Declared first, so it is let go of last, after the link is gone.
+    portalias::AliasLock lock_;
     std::filesystem::path path_;
     std::string target_;
 };

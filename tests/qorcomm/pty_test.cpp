@@ -15,98 +15,21 @@
 #include <thread>
 #include <vector>
 
-#include "frame.h"
 #include "guarded_sn.h"
+#include "port_alias_folder.h"
+#include "pty_peer.h"
 #include "qorcomm.h"
 
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
+using ptypeer::Bytes;
+using ptypeer::kCard26;
+using ptypeer::kCard44;
+using ptypeer::Make;
+using ptypeer::Peer;
+using ptypeer::Reply;
 using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
-using Reply = std::function<Bytes(std::uint8_t seq)>;
-
-// The framing itself is pinned to hand-worked bytes in frame_test.cpp; here
-// it only has to carry the SEQ the library happens to be at.
-Bytes Make(std::uint8_t seq, const Bytes& payload, std::uint8_t cmd = 0xD2) {
-    std::array<std::uint8_t, qorcomm::kMaxFrame> out{};
-    const std::size_t size = qorcomm::BuildFrame(seq, cmd, payload, out);
-    return {out.begin(), out.begin() + static_cast<std::ptrdiff_t>(size)};
-}
-
-// Wiegand frames of card 0x5A3C96F00F, as status-0 payloads.
-const Bytes kCard26 = {0x00, 26, 0x4B, 0x78, 0x07, 0xC0};
-const Bytes kCard44 = {0x00, 44, 0x5A, 0x3C, 0x96, 0xF0, 0x0F, 0xF0};
-
-class Peer {
-public:
-    Peer() {
-        master_ = ::posix_openpt(O_RDWR | O_NOCTTY);
-        if (master_ >= 0 && ::grantpt(master_) == 0 && ::unlockpt(master_) == 0) {
-            path_ = ::ptsname(master_);
-        }
-    }
-    ~Peer() {
-        Join();
-        Hangup();
-    }
-
-    const std::string& path() const { return path_; }
-
-    // In the background: waits for one request, then writes what `reply`
-    // makes of its SEQ, or hangs up when there is no `reply`.
-    void Serve(Reply reply) {
-        thread_ = std::thread([this, reply] {
-            while (request_.size() < 8 && Readable(milliseconds(2000))) {
-                std::uint8_t byte = 0;
-                if (::read(master_, &byte, 1) != 1) return;
-                request_.push_back(byte);
-            }
-            if (request_.size() < 8) return;
-            if (!reply) {
-                Hangup();
-                return;
-            }
-            const Bytes bytes = reply(request_[1]);
-            EXPECT_EQ(::write(master_, bytes.data(), bytes.size()),
-                      static_cast<ssize_t>(bytes.size()));
-        });
-    }
-
-    const Bytes& Request() {
-        Join();
-        return request_;
-    }
-
-    void Write(const Bytes& bytes) {
-        ASSERT_EQ(::write(master_, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
-    }
-
-    bool Readable(milliseconds wait) const {
-        pollfd entry{master_, POLLIN, 0};
-        return ::poll(&entry, 1, static_cast<int>(wait.count())) == 1 && (entry.revents & POLLIN);
-    }
-
-    // The slave side is no longer open anywhere.
-    bool SlaveClosed() const {
-        pollfd entry{master_, POLLIN, 0};
-        return ::poll(&entry, 1, 0) == 1 && (entry.revents & POLLHUP);
-    }
-
-private:
-    void Join() {
-        if (thread_.joinable()) thread_.join();
-    }
-    void Hangup() {
-        if (master_ >= 0) ::close(master_);
-        master_ = -1;
-    }
-
-    int master_ = -1;
-    std::string path_;
-    Bytes request_;
-    std::thread thread_;
-};
 
 class Pty : public testing::Test {
 protected:
@@ -134,12 +57,17 @@ TEST_F(Pty, ReadsACardOverTheLine) {
     EXPECT_EQ(CRReadCardSN(&out.aux, out.sn(), 2, 5), QOR_E_NOT_OPEN);
 }
 
+// The test stands in for the simulator: the alias counts while its lock is
+// held.
 TEST_F(Pty, OpensAComNameThroughItsAlias) {
     Peer peer;
     const std::filesystem::path xdg =
         std::filesystem::temp_directory_path() / ("qorcomm-pty-test-" + std::to_string(::getpid()));
     std::filesystem::create_directories(xdg / "qorcomm");
+    std::filesystem::permissions(xdg / "qorcomm", std::filesystem::perms::owner_all);
     std::filesystem::create_symlink(peer.path(), xdg / "qorcomm" / "COM7");
+    portalias::AliasLock lock(xdg / "qorcomm" / "COM7");
+    ASSERT_TRUE(lock.Held());
     const char* saved = std::getenv("XDG_RUNTIME_DIR");
     const std::string saved_value = saved ? saved : "";
     ::setenv("XDG_RUNTIME_DIR", xdg.c_str(), 1);

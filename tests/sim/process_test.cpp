@@ -102,6 +102,19 @@ TEST(SimAlias, RefusesToReplaceSomethingThatIsNotALink) {
     EXPECT_EQ(fs::file_size(alias), 7u);
 }
 
+// The library would ignore an alias there, and someone else could replace it.
+TEST(SimAlias, RefusesAFolderOthersCanWriteTo) {
+    PrivateRuntimeDir runtime;
+    const fs::path folder = runtime.alias("COM3").parent_path();
+    fs::create_directory(folder);
+    fs::permissions(folder, fs::perms::owner_all | fs::perms::group_write);
+
+    SimProcess sim({"--port", "COM3"});
+    ASSERT_EQ(sim.waitForExit(), 1);
+    EXPECT_NE(sim.errorOutput().find("nobody else can write to"), std::string::npos);
+    EXPECT_FALSE(fs::exists(fs::symlink_status(runtime.alias("COM3"))));
+}
+
 // Without XDG_RUNTIME_DIR the alias goes to a per-user folder in /tmp. The
 // port number comes from the pid so parallel runs do not meet.
 TEST(SimAlias, FallsBackToAPerUserFolderInTmp) {
