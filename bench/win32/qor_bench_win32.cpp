@@ -11,6 +11,7 @@
 #include <cstring>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "bare_window.h"
@@ -40,8 +41,9 @@ std::string Format(const char* format, double value) {
 }
 
 void Row(const std::string& measure, const std::string& figure, const char* goal, bool met) {
+    // A figure without a goal is shown, not judged.
     std::printf("| %s | %s | %s | %s |\n", measure.c_str(), figure.c_str(), goal,
-                met ? "yes" : "no");
+                std::string_view(goal) == "-" ? "-" : met ? "yes" : "no");
 }
 
 std::wstring ProgramFolder() {
