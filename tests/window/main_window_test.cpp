@@ -170,7 +170,7 @@ TEST_F(WindowTest, ListsHoldTheirEntriesAndStartOnTheDefaults) {
     // A long entry is shown from its start.
     EXPECT_EQ(Combo("edCodeType")->lineEdit()->cursorPosition(), 0);
 
-    EXPECT_EQ(Log()->count(), 0);
+    EXPECT_EQ(Log()->Count(), 0);
     EXPECT_TRUE(Find<QLineEdit>("edCardSn")->text().isEmpty());
     EXPECT_EQ(Find<QLineEdit>("txtDelay")->text(), "500");
 }
@@ -321,34 +321,34 @@ TEST_F(WindowTest, AppendingLeavesTheViewWhereItWas) {
     QCoreApplication::processEvents();
     QScrollBar* bar = log->verticalScrollBar();
     ASSERT_GT(bar->maximum(), 0) << "the list must have overflowed";
-    EXPECT_EQ(log->firstVisibleRow(), 0);
+    EXPECT_EQ(log->FirstVisibleRow(), 0);
 
     bar->setValue(bar->maximum() / 2);
-    const int top = log->firstVisibleRow();
+    const int top = log->FirstVisibleRow();
     ASSERT_GT(top, 0);
     for (int i = 0; i < 200; ++i) form->AppendLog("more");
     QCoreApplication::processEvents();
-    EXPECT_EQ(log->firstVisibleRow(), top);
+    EXPECT_EQ(log->FirstVisibleRow(), top);
 }
 
 TEST_F(WindowTest, OperatorCanPickAndBrowseLines) {
     ShowActive();
     qor::MessageList* log = Log();
     for (int i = 0; i < 50; ++i) form->AppendLog(std::to_string(i));
-    EXPECT_EQ(log->currentRow(), -1);
+    EXPECT_EQ(log->CurrentRow(), -1);
 
     const int rowHeight = log->fontMetrics().height() + 2;
     QTest::mouseClick(log->viewport(), Qt::LeftButton, {}, QPoint(5, 2 * rowHeight + 1));
-    EXPECT_EQ(log->currentRow(), 2);
+    EXPECT_EQ(log->CurrentRow(), 2);
     QTest::keyClick(log, Qt::Key_Down);
-    EXPECT_EQ(log->currentRow(), 3);
+    EXPECT_EQ(log->CurrentRow(), 3);
     // Browsing to the end scrolls as far as needed to show the line.
     QTest::keyClick(log, Qt::Key_End);
-    EXPECT_EQ(log->currentRow(), 49);
-    EXPECT_EQ(log->firstVisibleRow(), log->verticalScrollBar()->maximum());
+    EXPECT_EQ(log->CurrentRow(), 49);
+    EXPECT_EQ(log->FirstVisibleRow(), log->verticalScrollBar()->maximum());
     QTest::keyClick(log, Qt::Key_Home);
-    EXPECT_EQ(log->currentRow(), 0);
-    EXPECT_EQ(log->firstVisibleRow(), 0);
+    EXPECT_EQ(log->CurrentRow(), 0);
+    EXPECT_EQ(log->FirstVisibleRow(), 0);
 }
 
 // An operator's appends come one at a time with the event loop running in
@@ -371,8 +371,8 @@ TEST_F(WindowTest, AppendingCostsNoMoreAtAHundredThousandLines) {
     }
     const auto late = thousandAppends();
 
-    EXPECT_EQ(Log()->count(), 102'000);
-    EXPECT_EQ(Log()->firstVisibleRow(), 0);
+    EXPECT_EQ(Log()->Count(), 102'000);
+    EXPECT_EQ(Log()->FirstVisibleRow(), 0);
     EXPECT_LT(late, 4 * early + std::chrono::milliseconds(200))
         << "early " << std::chrono::duration<double, std::milli>(early).count() << " ms, late "
         << std::chrono::duration<double, std::milli>(late).count() << " ms";

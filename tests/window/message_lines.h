@@ -7,6 +7,6 @@
 // Everything the message list holds, first line first.
 inline QStringList Lines(const qor::MessageList& list) {
     QStringList lines;
-    for (int row = 0; row < list.count(); ++row) lines << list.line(row);
+    for (int row = 0; row < list.Count(); ++row) lines << list.Line(row);
     return lines;
 }

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "message_list.h"
 #include "wide_text.h"
 
 namespace qor {
@@ -72,8 +73,10 @@ ControlClass ClassOf(ControlKind kind) {
         case ControlKind::TextBox:
             return {L"Edit", ES_LEFT | ES_AUTOHSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE};
         case ControlKind::Button: return {L"Button", BS_PUSHBUTTON | WS_TABSTOP, 0};
+        // Extended selection, for Ctrl+A; appending still never scrolls.
         case ControlKind::ListBox:
-            return {L"ListBox", LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE};
+            return {L"ListBox", LBS_NOINTEGRALHEIGHT | LBS_EXTENDEDSEL | WS_VSCROLL | WS_TABSTOP,
+                    WS_EX_CLIENTEDGE};
     }
     return {};
 }
@@ -240,6 +243,7 @@ void Form1::BuildControls() {
             SendMessageW(combo, CB_SETITEMDATA, static_cast<WPARAM>(item), 0);
         }
     }
+    messages_ = std::make_unique<MessageList>(Control("edMsg"));
 }
 
 void Form1::SelectDefaults() {

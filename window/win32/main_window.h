@@ -14,6 +14,8 @@
 
 namespace qor {
 
+class MessageList;
+
 // The program's only window, made of the system's own controls from the
 // control table. Every control is a direct child of the window with the ID
 // window::ControlId(its name). Tab, Enter and Esc work only if the message
@@ -63,6 +65,7 @@ private:
     Font windowFont_;
     Font ownFont_;
     std::array<HWND, window::kControls.size()> controls_{};  // by row of the table
+    std::unique_ptr<MessageList> messages_;                  // what edMsg does beyond a list box
     HWND focus_ = nullptr;  // where focus goes back to when the window is activated
     bool shutDown_ = false;
 };

@@ -355,6 +355,127 @@ TEST_F(WindowTest, AppendingNeverScrolls) {
     EXPECT_EQ(lines.back(), L"line 399");
 }
 
+// --- copying from the message list ------------------------------------------
+
+std::wstring Clipboard() {
+    std::wstring text;
+    if (!OpenClipboard(nullptr)) return L"(clipboard busy)";
+    if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+        text = static_cast<const wchar_t*>(GlobalLock(data));
+        GlobalUnlock(data);
+    }
+    CloseClipboard();
+    return text;
+}
+
+// What the context menu showed, and which entry to pick (1 for the first).
+std::vector<std::wstring> menuEntries;
+int menuPick = 0;
+
+// Runs inside the menu's own loop: reads the open menu, then picks by
+// keyboard as an operator could.
+void CALLBACK PickFromMenu(HWND, UINT, UINT_PTR timer, DWORD) {
+    HWND popup = FindWindowW(L"#32768", nullptr);
+    if (popup == nullptr || !IsWindowVisible(popup)) return;
+    KillTimer(nullptr, timer);
+    auto* menu = reinterpret_cast<HMENU>(SendMessageW(popup, MN_GETHMENU, 0, 0));
+    for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+        wchar_t text[64] = {};
+        GetMenuStringW(menu, static_cast<UINT>(i), text, 64, MF_BYPOSITION);
+        const bool grayed =
+            (GetMenuState(menu, static_cast<UINT>(i), MF_BYPOSITION) & MF_GRAYED) != 0;
+        menuEntries.push_back(text + std::wstring(grayed ? L" (grayed)" : L""));
+    }
+    for (int i = 0; i < menuPick; ++i) PostMessageW(popup, WM_KEYDOWN, VK_DOWN, 0);
+    PostMessageW(popup, WM_KEYDOWN, VK_RETURN, 0);
+}
+
+// The lines an open and a read leave, and what copying them all gives.
+const std::vector<std::wstring> kLines = {L"打开串口成功", L"", L"读取卡号：0000B2C3D4"};
+const std::wstring kAll = L"打开串口成功\r\n\r\n读取卡号：0000B2C3D4";
+
+class MessageListTest : public WindowTest {
+protected:
+    void SetUp() override {
+        Show();
+        Click("cmdOpenCom");
+        library.SetCard("0000B2C3D4");
+        Click("btnReadCard");
+        ASSERT_EQ(Lines(Log()), kLines);
+        SetFocus(Log());
+    }
+    HWND Log() const { return Find("edMsg"); }
+    POINT At(int item) const {
+        RECT line = {};
+        SendMessageW(Log(), LB_GETITEMRECT, static_cast<WPARAM>(item),
+                     reinterpret_cast<LPARAM>(&line));
+        return {line.left + 5, line.top + 1};
+    }
+    void ClickLine(int item) {
+        const POINT at = At(item);
+        SendMessageW(Log(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(at.x, at.y));
+        SendMessageW(Log(), WM_LBUTTONUP, 0, MAKELPARAM(at.x, at.y));
+    }
+    void PressWithControl(WPARAM key) {
+        BYTE keys[256] = {};
+        GetKeyboardState(keys);
+        keys[VK_CONTROL] |= 0x80;
+        SetKeyboardState(keys);
+        Press(key);
+        keys[VK_CONTROL] &= 0x7F;
+        SetKeyboardState(keys);
+    }
+    std::vector<std::wstring> ChooseFromMenu(int item, int entry) {
+        menuEntries.clear();
+        menuPick = entry;
+        SetTimer(nullptr, 0, 20, &PickFromMenu);
+        POINT at = At(item);
+        ClientToScreen(Log(), &at);
+        SendMessageW(Log(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(Log()),
+                     MAKELPARAM(at.x, at.y));
+        return menuEntries;
+    }
+};
+
+TEST_F(MessageListTest, CtrlCCopiesTheSelectedLineAndAfterCtrlAEveryLine) {
+    ClickLine(2);
+    PressWithControl('C');
+    EXPECT_EQ(Clipboard(), kLines[2]);
+
+    PressWithControl('A');
+    PressWithControl('C');
+    EXPECT_EQ(Clipboard(), kAll);
+
+    // Neither selecting nor appending scrolls, however many lines there are,
+    // and what is appended after Ctrl+A is not selected.
+    std::wstring selected = kAll;
+    for (int i = 0; i < 200; ++i) {
+        form->AppendLog("line " + std::to_string(i));
+        selected += L"\r\nline " + std::to_wstring(i);
+    }
+    PressWithControl('A');
+    for (int i = 200; i < 400; ++i) form->AppendLog("line " + std::to_string(i));
+    Pump();
+    EXPECT_EQ(SendMessageW(Log(), LB_GETTOPINDEX, 0, 0), 0);
+    PressWithControl('C');
+    EXPECT_EQ(Clipboard(), selected);
+}
+
+TEST_F(MessageListTest, ContextMenuCopiesTheSelectionOrEveryLine) {
+    using Entries = std::vector<std::wstring>;
+    EXPECT_EQ(ChooseFromMenu(0, 1), (Entries{L"复制", L"全部复制"}));
+    EXPECT_EQ(Clipboard(), kLines[0]);
+    EXPECT_EQ(SendMessageW(Log(), LB_GETSEL, 0, 0), 1) << "the right click selected the line";
+
+    ChooseFromMenu(2, 2);
+    EXPECT_EQ(Clipboard(), kAll);
+
+    // A right click inside a selection keeps it for the menu to copy.
+    PressWithControl('A');
+    ChooseFromMenu(1, 1);
+    EXPECT_EQ(Clipboard(), kAll);
+}
+
 // --- closing ----------------------------------------------------------------
 
 TEST(WindowClosing, EveryWayReleasesThePortOnceAndEndsTheLoop) {
