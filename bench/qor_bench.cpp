@@ -224,7 +224,7 @@ void BenchMemory(const std::string& binFolder) {
 
 void BenchRoundTrip() {
     simtest::SimProcess sim({});
-    const std::string pty = sim.firstLine();
+    const std::string pty = sim.FirstLine();
     if (pty.empty() || CROpenCom(pty.c_str(), 115200) != QOR_OPENED) {
         rows.push_back(
             {"read round trip, library and qor-sim", "could not open the simulator", "-", false});
@@ -240,7 +240,7 @@ void BenchRoundTrip() {
         if (result == QOR_OK) samples.push_back(us);
     }
     CRCloseCom();
-    sim.stop();
+    sim.Stop();
     if (samples.empty()) {
         rows.push_back({"read round trip, library and qor-sim", "no read succeeded", "-", false});
         return;
@@ -269,6 +269,9 @@ int main(int argc, char* argv[]) {
     // A figure without a goal is shown, not judged.
     for (const Row& row : rows)
         std::printf("| %s | %s | %s | %s |\n", row.measure.c_str(), row.value.c_str(),
-                    row.goal.c_str(), row.goal == "-" ? "-" : row.met ? "yes" : "no");
+                    row.goal.c_str(),
+                    row.goal == "-" ? "-"
+                    : row.met       ? "yes"
+                                    : "no");
     return 0;
 }

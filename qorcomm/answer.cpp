@@ -28,35 +28,35 @@ CardAnswer Judge(const Frame& frame) {
             return Failed(QOR_E_BAD_FRAME);
     }
     if (payload.size() < 2) return Failed(QOR_E_BAD_FRAME);
-    const std::uint8_t bit_count = payload[1];
-    const std::size_t byte_count = (bit_count + 7u) / 8u;
+    const std::uint8_t bitCount = payload[1];
+    const std::size_t byteCount = (bitCount + 7u) / 8u;
     // A payload longer than its bit count calls for is as suspect as a short
     // one: the two disagree, so neither can be trusted.
-    if (payload.size() != 2 + byte_count) return Failed(QOR_E_BAD_FRAME);
+    if (payload.size() != 2 + byteCount) return Failed(QOR_E_BAD_FRAME);
 
     CardAnswer answer;
     answer.code = QOR_OK;
-    answer.bit_count = bit_count;
-    answer.byte_count = static_cast<std::uint8_t>(byte_count);
+    answer.bitCount = bitCount;
+    answer.byteCount = static_cast<std::uint8_t>(byteCount);
     std::copy(payload.begin() + 2, payload.end(), answer.bytes.begin());
     return answer;
 }
 
 }  // namespace
 
-std::size_t BuildReadRequest(std::uint8_t seq, std::uint8_t card_type,
+std::size_t BuildReadRequest(std::uint8_t seq, std::uint8_t cardType,
                              std::span<std::uint8_t, kMaxFrame> out) {
-    const std::array<std::uint8_t, 1> payload{card_type};
+    const std::array<std::uint8_t, 1> payload{cardType};
     return BuildFrame(seq, kCmdReadCard, payload, out);
 }
 
 bool AnswerParser::Feed(std::span<const std::uint8_t> bytes) {
     while (!done_ && !bytes.empty()) {
         // Drain() leaves less than a whole frame held, so there is always room.
-        const std::size_t room = held_.size() - held_count_;
+        const std::size_t room = held_.size() - heldCount_;
         const std::size_t take = std::min(room, bytes.size());
-        std::copy_n(bytes.begin(), take, held_.begin() + held_count_);
-        held_count_ += take;
+        std::copy_n(bytes.begin(), take, held_.begin() + heldCount_);
+        heldCount_ += take;
         bytes = bytes.subspan(take);
         Drain();
     }
@@ -65,16 +65,16 @@ bool AnswerParser::Feed(std::span<const std::uint8_t> bytes) {
 
 void AnswerParser::Drain() {
     for (;;) {
-        const ScanResult scan = ScanFrame({held_.data(), held_count_});
+        const ScanResult scan = ScanFrame({held_.data(), heldCount_});
         if (scan.skipped > 0) stray_ = true;
         switch (scan.status) {
-            case ScanStatus::kNoFrame:
-            case ScanStatus::kPartial: Drop(scan.consumed); return;
-            case ScanStatus::kInvalid:
+            case ScanStatus::NoFrame:
+            case ScanStatus::Partial: Drop(scan.consumed); return;
+            case ScanStatus::Invalid:
                 answer_ = Failed(QOR_E_BAD_FRAME);
                 done_ = true;
                 return;
-            case ScanStatus::kValid:
+            case ScanStatus::Valid:
                 Drop(scan.consumed);
                 // A late answer to an earlier request: not ours, keep waiting.
                 if (scan.frame.seq != seq_) continue;
@@ -87,13 +87,13 @@ void AnswerParser::Drain() {
 
 void AnswerParser::Drop(std::size_t count) {
     std::copy(held_.begin() + static_cast<std::ptrdiff_t>(count),
-              held_.begin() + static_cast<std::ptrdiff_t>(held_count_), held_.begin());
-    held_count_ -= count;
+              held_.begin() + static_cast<std::ptrdiff_t>(heldCount_), held_.begin());
+    heldCount_ -= count;
 }
 
 CardAnswer AnswerParser::Result() const {
     if (done_) return answer_;
-    return Failed(stray_ || held_count_ > 0 ? QOR_E_PARTIAL : QOR_E_TIMEOUT);
+    return Failed(stray_ || heldCount_ > 0 ? QOR_E_PARTIAL : QOR_E_TIMEOUT);
 }
 
 }  // namespace qorcomm

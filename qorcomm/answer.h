@@ -22,18 +22,18 @@ inline constexpr std::uint8_t kStatusUnsupported = 0x02;
 
 // Writes the request for one card frame in Wiegand format `card_type`
 // (0..3, as the request's payload byte) and returns its length.
-std::size_t BuildReadRequest(std::uint8_t seq, std::uint8_t card_type,
+std::size_t BuildReadRequest(std::uint8_t seq, std::uint8_t cardType,
                              std::span<std::uint8_t, kMaxFrame> out);
 
 struct CardAnswer {
     // QOR_OK when `bytes` holds the Wiegand frame the reader sent; otherwise
     // the failure (QOR_E_TIMEOUT, QOR_E_PARTIAL, QOR_E_BAD_FRAME, QOR_E_NO_CARD).
     std::int32_t code = 0;
-    std::uint8_t bit_count = 0;
-    std::uint8_t byte_count = 0;
+    std::uint8_t bitCount = 0;
+    std::uint8_t byteCount = 0;
     std::array<std::uint8_t, kMaxPayload> bytes{};
 
-    std::span<const std::uint8_t> Bits() const { return {bytes.data(), byte_count}; }
+    std::span<const std::uint8_t> Bits() const { return {bytes.data(), byteCount}; }
 };
 
 // Judges the bytes that arrive after the request with sequence number `seq`
@@ -60,7 +60,7 @@ private:
     bool stray_ = false;
     CardAnswer answer_;
     std::array<std::uint8_t, kMaxFrame> held_{};
-    std::size_t held_count_ = 0;
+    std::size_t heldCount_ = 0;
 };
 
 }  // namespace qorcomm

@@ -22,13 +22,13 @@ std::size_t BuildFrame(std::uint8_t seq, std::uint8_t cmd, std::span<const std::
     out[kCmdAt] = cmd;
     out[kLenAt] = static_cast<std::uint8_t>(payload.size());
     std::copy(payload.begin(), payload.end(), out.begin() + kPayloadAt);
-    const std::size_t crc_at = kPayloadAt + payload.size();
+    const std::size_t crcAt = kPayloadAt + payload.size();
     // The CRC covers SEQ through the payload, not the STX.
-    const std::uint16_t crc = Crc16CcittFalse(out.subspan(kSeqAt, crc_at - kSeqAt));
-    out[crc_at] = static_cast<std::uint8_t>(crc >> 8);
-    out[crc_at + 1] = static_cast<std::uint8_t>(crc & 0xFF);
-    out[crc_at + 2] = kEtx;
-    return crc_at + 3;
+    const std::uint16_t crc = Crc16CcittFalse(out.subspan(kSeqAt, crcAt - kSeqAt));
+    out[crcAt] = static_cast<std::uint8_t>(crc >> 8);
+    out[crcAt + 1] = static_cast<std::uint8_t>(crc & 0xFF);
+    out[crcAt + 2] = kEtx;
+    return crcAt + 3;
 }
 
 ScanResult ScanFrame(std::span<const std::uint8_t> bytes) {
@@ -40,29 +40,29 @@ ScanResult ScanFrame(std::span<const std::uint8_t> bytes) {
 
     const std::span<const std::uint8_t> frame = bytes.subspan(result.skipped);
     if (frame.size() <= kLenAt) {
-        result.status = ScanStatus::kPartial;
+        result.status = ScanStatus::Partial;
         return result;
     }
     const std::size_t len = frame[kLenAt];
     if (len > kMaxPayload) {
-        result.status = ScanStatus::kInvalid;
+        result.status = ScanStatus::Invalid;
         return result;
     }
     const std::size_t total = len + kFrameOverhead;
     if (frame.size() < total) {
-        result.status = ScanStatus::kPartial;
+        result.status = ScanStatus::Partial;
         return result;
     }
 
-    const std::size_t crc_at = kPayloadAt + len;
-    const std::uint16_t crc = Crc16CcittFalse(frame.subspan(kSeqAt, crc_at - kSeqAt));
-    const bool crc_ok = frame[crc_at] == (crc >> 8) && frame[crc_at + 1] == (crc & 0xFF);
-    if (!crc_ok || frame[crc_at + 2] != kEtx) {
-        result.status = ScanStatus::kInvalid;
+    const std::size_t crcAt = kPayloadAt + len;
+    const std::uint16_t crc = Crc16CcittFalse(frame.subspan(kSeqAt, crcAt - kSeqAt));
+    const bool crcOk = frame[crcAt] == (crc >> 8) && frame[crcAt + 1] == (crc & 0xFF);
+    if (!crcOk || frame[crcAt + 2] != kEtx) {
+        result.status = ScanStatus::Invalid;
         return result;
     }
 
-    result.status = ScanStatus::kValid;
+    result.status = ScanStatus::Valid;
     result.consumed += total;
     result.frame.seq = frame[kSeqAt];
     result.frame.cmd = frame[kCmdAt];

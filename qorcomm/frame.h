@@ -32,14 +32,14 @@ std::size_t BuildFrame(std::uint8_t seq, std::uint8_t cmd, std::span<const std::
                        std::span<std::uint8_t, kMaxFrame> out);
 
 enum class ScanStatus {
-    kNoFrame,  // no STX anywhere: every byte was skipped
-    kPartial,  // a frame has started but is not complete yet
-    kInvalid,  // a complete-enough frame that breaks the framing rules
-    kValid,    // a whole frame with a matching CRC
+    NoFrame,  // no STX anywhere: every byte was skipped
+    Partial,  // a frame has started but is not complete yet
+    Invalid,  // a complete-enough frame that breaks the framing rules
+    Valid,    // a whole frame with a matching CRC
 };
 
 struct ScanResult {
-    ScanStatus status = ScanStatus::kNoFrame;
+    ScanStatus status = ScanStatus::NoFrame;
     // Bytes before the STX (all of them for kNoFrame); the frame starts there.
     std::size_t skipped = 0;
     // Bytes the caller may drop from the front: the skipped ones, plus the

@@ -49,9 +49,9 @@ std::int32_t Guarded(Body&& body) noexcept {
     }
 }
 
-std::int32_t ReadCard(int32_t* aux, unsigned char* sn, int32_t card_type, int32_t code_type) {
-    if (sn == nullptr || card_type < 0 || card_type >= qorcomm::kCardTypeCount || code_type < 0 ||
-        code_type >= qorcomm::kCodeTypeCount) {
+std::int32_t ReadCard(int32_t* aux, unsigned char* sn, int32_t cardType, int32_t codeType) {
+    if (sn == nullptr || cardType < 0 || cardType >= qorcomm::kCardTypeCount || codeType < 0 ||
+        codeType >= qorcomm::kCodeTypeCount) {
         return QOR_E_ARGUMENT;
     }
     Line& line = TheLine();
@@ -63,14 +63,14 @@ std::int32_t ReadCard(int32_t* aux, unsigned char* sn, int32_t card_type, int32_
 
     const std::uint8_t seq = ++line.seq;
     std::array<std::uint8_t, qorcomm::kMaxFrame> request{};
-    const std::size_t request_size =
-        qorcomm::BuildReadRequest(seq, static_cast<std::uint8_t>(card_type), request);
-    result = line.port.WriteAll({request.data(), request_size}, Clock::now() + kAnswerTimeout);
+    const std::size_t requestSize =
+        qorcomm::BuildReadRequest(seq, static_cast<std::uint8_t>(cardType), request);
+    result = line.port.WriteAll({request.data(), requestSize}, Clock::now() + kAnswerTimeout);
     if (result != QOR_OK) return result;
     // The request has been sent once its last bit has left the line, which at
     // slow rates is well after write() returns.
     const Clock::time_point deadline =
-        Clock::now() + line.port.WireTime(request_size) + kAnswerTimeout;
+        Clock::now() + line.port.WireTime(requestSize) + kAnswerTimeout;
 
     qorcomm::AnswerParser parser(seq);
     std::array<std::uint8_t, 64> chunk{};
@@ -84,10 +84,10 @@ std::int32_t ReadCard(int32_t* aux, unsigned char* sn, int32_t card_type, int32_
     if (answer.code != QOR_OK) return answer.code;
 
     qorcomm::CardNumberText text{};
-    result = qorcomm::DecodeCardNumber(answer.Bits(), answer.bit_count, card_type, code_type, text);
+    result = qorcomm::DecodeCardNumber(answer.Bits(), answer.bitCount, cardType, codeType, text);
     if (result != QOR_OK) return result;
     std::memcpy(sn, text.data(), text.size());
-    if (aux != nullptr) *aux = answer.bit_count;
+    if (aux != nullptr) *aux = answer.bitCount;
     return QOR_OK;
 }
 

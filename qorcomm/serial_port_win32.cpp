@@ -154,9 +154,9 @@ std::int32_t SerialPort::Open(const std::string& path, std::int32_t baud) {
     DCB dcb{};
     dcb.DCBlength = sizeof dcb;
     if (!GetCommState(device->handle, &dcb)) {
-        const bool no_port = GetLastError() == ERROR_INVALID_HANDLE || type == FILE_TYPE_DISK ||
-                             type == FILE_TYPE_PIPE;
-        return no_port ? QOR_E_NOT_TERMINAL : QOR_E_NO_DEVICE;
+        const bool noPort = GetLastError() == ERROR_INVALID_HANDLE || type == FILE_TYPE_DISK ||
+                            type == FILE_TYPE_PIPE;
+        return noPort ? QOR_E_NOT_TERMINAL : QOR_E_NO_DEVICE;
     }
 
     // Only a port gets locked, and before its settings change under whoever

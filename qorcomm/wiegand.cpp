@@ -91,37 +91,36 @@ bool ChecksHold(std::uint64_t frame, const Format& format) {
 
 }  // namespace
 
-int WiegandFrameBits(int card_type) {
-    if (card_type < 0 || card_type >= kCardTypeCount) return 0;
-    return kFormats[static_cast<std::size_t>(card_type)].bits;
+int WiegandFrameBits(int cardType) {
+    if (cardType < 0 || cardType >= kCardTypeCount) return 0;
+    return kFormats[static_cast<std::size_t>(cardType)].bits;
 }
 
-std::int32_t DecodeCardNumber(std::span<const std::uint8_t> frame, int bit_count, int card_type,
-                              int code_type, CardNumberText& out) {
-    if (card_type < 0 || card_type >= kCardTypeCount || code_type < 0 ||
-        code_type >= kCodeTypeCount) {
+std::int32_t DecodeCardNumber(std::span<const std::uint8_t> frame, int bitCount, int cardType,
+                              int codeType, CardNumberText& out) {
+    if (cardType < 0 || cardType >= kCardTypeCount || codeType < 0 || codeType >= kCodeTypeCount) {
         return QOR_E_ARGUMENT;
     }
-    const Format& format = kFormats[static_cast<std::size_t>(card_type)];
-    const std::size_t byte_count = static_cast<std::size_t>(format.bits + 7) / 8;
-    if (bit_count != format.bits || frame.size() != byte_count) return QOR_E_BAD_FRAME;
+    const Format& format = kFormats[static_cast<std::size_t>(cardType)];
+    const std::size_t byteCount = static_cast<std::size_t>(format.bits + 7) / 8;
+    if (bitCount != format.bits || frame.size() != byteCount) return QOR_E_BAD_FRAME;
 
     std::uint64_t packed = 0;
     for (std::uint8_t byte : frame) packed = (packed << 8) | byte;
-    const int pad_bits = static_cast<int>(byte_count * 8) - format.bits;
-    if ((packed & Mask(pad_bits)) != 0) return QOR_E_BAD_FRAME;
-    const std::uint64_t whole = packed >> pad_bits;
+    const int padBits = static_cast<int>(byteCount * 8) - format.bits;
+    if ((packed & Mask(padBits)) != 0) return QOR_E_BAD_FRAME;
+    const std::uint64_t whole = packed >> padBits;
 
     if (!ChecksHold(whole, format)) return QOR_E_PARITY;
 
     std::uint64_t number = 0;
-    if (code_type == 0) {
+    if (codeType == 0) {
         if (format.bits > kMaxNumberBits) return QOR_E_TOO_WIDE;
         number = whole;
-    } else if (code_type == 1) {
+    } else if (codeType == 1) {
         number = Field(whole, format, format.data);
     } else {
-        number = Field(whole, format, format.data) & Mask(8 * code_type);  // low 2..5 bytes
+        number = Field(whole, format, format.data) & Mask(8 * codeType);  // low 2..5 bytes
     }
 
     static constexpr char kDigits[] = "0123456789ABCDEF";

@@ -16,7 +16,7 @@ inline constexpr int kCodeTypeCount = 6;
 using CardNumberText = std::array<char, 11>;
 
 // The frame length in bits of `card_type`, or 0 when it is out of range.
-int WiegandFrameBits(int card_type);
+int WiegandFrameBits(int cardType);
 
 // Decodes the `bit_count`-bit frame in `frame` (bit 0 in the most
 // significant bit of frame[0]) as `card_type` and writes the number picked
@@ -25,8 +25,8 @@ int WiegandFrameBits(int card_type);
 // type's, `frame` is not exactly ceil(bit_count / 8) bytes or its unused low
 // bits are not zero; QOR_E_PARITY; QOR_E_TOO_WIDE. `out` is written only on
 // QOR_OK.
-std::int32_t DecodeCardNumber(std::span<const std::uint8_t> frame, int bit_count, int card_type,
-                              int code_type, CardNumberText& out);
+std::int32_t DecodeCardNumber(std::span<const std::uint8_t> frame, int bitCount, int cardType,
+                              int codeType, CardNumberText& out);
 
 }  // namespace qorcomm
 

@@ -94,12 +94,12 @@ std::optional<double> ParseNumeric(std::string_view text, std::string_view decim
 
 std::int32_t BaudFromText(std::string_view text, std::string_view decimalSeparator) {
     const std::optional<double> value = ParseNumeric(text, decimalSeparator);
-    if (!value) return DEFAULT_BAUD;
+    if (!value) return kDefaultBaud;
     // The default rounding mode rounds halves to the even neighbour.
     const double rounded = std::nearbyint(*value);
-    constexpr double lowest = std::numeric_limits<std::int32_t>::min();
-    constexpr double highest = std::numeric_limits<std::int32_t>::max();
-    if (!(rounded >= lowest && rounded <= highest)) return DEFAULT_BAUD;
+    constexpr double kLowest = std::numeric_limits<std::int32_t>::min();
+    constexpr double kHighest = std::numeric_limits<std::int32_t>::max();
+    if (!(rounded >= kLowest && rounded <= kHighest)) return kDefaultBaud;
     return static_cast<std::int32_t>(rounded);
 }
 

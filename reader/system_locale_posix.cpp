@@ -10,10 +10,10 @@ namespace qor {
 SystemLocale SystemLocale::FromEnvironment() {
     // Only the two categories we read, so a broken LC_MESSAGES or LC_TIME
     // does not throw away a good LC_CTYPE.
-    constexpr int mask = LC_CTYPE_MASK | LC_NUMERIC_MASK;
-    locale_t locale = newlocale(mask, "", static_cast<locale_t>(nullptr));
+    constexpr int kMask = LC_CTYPE_MASK | LC_NUMERIC_MASK;
+    locale_t locale = newlocale(kMask, "", static_cast<locale_t>(nullptr));
     if (locale == static_cast<locale_t>(nullptr))
-        locale = newlocale(mask, "C", static_cast<locale_t>(nullptr));
+        locale = newlocale(kMask, "C", static_cast<locale_t>(nullptr));
 
     SystemLocale result;
     result.codePage = nl_langinfo_l(CODESET, locale);

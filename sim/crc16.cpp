@@ -4,7 +4,7 @@ namespace qorsim {
 
 // Bitwise rather than table-driven: frames are at most 19 bytes, and the
 // short form is easy to check against the definition.
-std::uint16_t crc16CcittFalse(std::span<const std::uint8_t> bytes) {
+std::uint16_t Crc16CcittFalse(std::span<const std::uint8_t> bytes) {
     std::uint16_t crc = 0xFFFF;
     for (std::uint8_t byte : bytes) {
         crc ^= static_cast<std::uint16_t>(byte << 8);

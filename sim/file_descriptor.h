@@ -22,7 +22,7 @@ public:
         if (fd_ >= 0) ::close(fd_);
     }
 
-    int get() const { return fd_; }
+    int Get() const { return fd_; }
 
 private:
     int fd_ = -1;

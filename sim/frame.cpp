@@ -7,7 +7,7 @@
 
 namespace qorsim {
 
-std::vector<std::uint8_t> encodeFrame(const Frame& frame) {
+std::vector<std::uint8_t> EncodeFrame(const Frame& frame) {
     assert(frame.payload.size() <= kMaxPayload);
     std::vector<std::uint8_t> bytes;
     bytes.reserve(kHeaderSize + frame.payload.size() + kTrailerSize);
@@ -16,18 +16,18 @@ std::vector<std::uint8_t> encodeFrame(const Frame& frame) {
     bytes.push_back(frame.cmd);
     bytes.push_back(static_cast<std::uint8_t>(frame.payload.size()));
     bytes.insert(bytes.end(), frame.payload.begin(), frame.payload.end());
-    const std::uint16_t crc = crc16CcittFalse(std::span(bytes).subspan(1));
+    const std::uint16_t crc = Crc16CcittFalse(std::span(bytes).subspan(1));
     bytes.push_back(static_cast<std::uint8_t>(crc >> 8));
     bytes.push_back(static_cast<std::uint8_t>(crc & 0xFF));
     bytes.push_back(kEtx);
     return bytes;
 }
 
-void FrameReader::feed(std::span<const std::uint8_t> bytes) {
+void FrameReader::Feed(std::span<const std::uint8_t> bytes) {
     buffer_.insert(buffer_.end(), bytes.begin(), bytes.end());
 }
 
-std::optional<Frame> FrameReader::next() {
+std::optional<Frame> FrameReader::Next() {
     for (;;) {
         buffer_.erase(buffer_.begin(), std::find(buffer_.begin(), buffer_.end(), kStx));
         if (buffer_.size() < kHeaderSize) return std::nullopt;
@@ -37,7 +37,7 @@ std::optional<Frame> FrameReader::next() {
         if (length <= kMaxPayload) {
             if (buffer_.size() < total) return std::nullopt;
             const auto covered = std::span(buffer_).subspan(1, kHeaderSize - 1 + length);
-            const std::uint16_t crc = crc16CcittFalse(covered);
+            const std::uint16_t crc = Crc16CcittFalse(covered);
             const std::size_t crcAt = kHeaderSize + length;
             if (buffer_[crcAt] == (crc >> 8) && buffer_[crcAt + 1] == (crc & 0xFF) &&
                 buffer_[crcAt + 2] == kEtx) {

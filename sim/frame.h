@@ -23,7 +23,7 @@ struct Frame {
     bool operator==(const Frame&) const = default;
 };
 
-std::vector<std::uint8_t> encodeFrame(const Frame& frame);
+std::vector<std::uint8_t> EncodeFrame(const Frame& frame);
 
 // Finds valid frames in a byte stream that may hold junk, cut-off frames and
 // frames that fail their checks. Nothing is escaped on the line, so after a
@@ -31,17 +31,17 @@ std::vector<std::uint8_t> encodeFrame(const Frame& frame);
 // may start inside the bytes the bad one claimed.
 class FrameReader {
 public:
-    void feed(std::span<const std::uint8_t> bytes);
+    void Feed(std::span<const std::uint8_t> bytes);
 
     // The next valid frame in what was fed, or nullopt when what is left
     // cannot complete one yet.
-    std::optional<Frame> next();
+    std::optional<Frame> Next();
 
     // Whether the bytes kept after next() returned nullopt start a frame
     // that more input could complete.
-    bool holdsPartialFrame() const { return !buffer_.empty(); }
+    bool HoldsPartialFrame() const { return !buffer_.empty(); }
 
-    void discard() { buffer_.clear(); }
+    void Discard() { buffer_.clear(); }
 
 private:
     std::vector<std::uint8_t> buffer_;

@@ -18,23 +18,23 @@ namespace {
 // Blocked and read through a signalfd, so shutdown (removing the alias) runs
 // in ordinary code rather than in a handler. Blocked before the alias exists,
 // so a signal arriving during start-up is not lost.
-qorsim::FileDescriptor takeOverShutdownSignals() {
+qorsim::FileDescriptor TakeOverShutdownSignals() {
     sigset_t set;
     sigemptyset(&set);
     for (int signo : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&set, signo);
     if (::sigprocmask(SIG_BLOCK, &set, nullptr) != 0)
         throw std::system_error(errno, std::generic_category(), "cannot block signals");
     qorsim::FileDescriptor fd(::signalfd(-1, &set, SFD_CLOEXEC));
-    if (fd.get() < 0)
+    if (fd.Get() < 0)
         throw std::system_error(errno, std::generic_category(), "cannot watch signals");
     return fd;
 }
 
-int run(int argc, char** argv) {
+int Run(int argc, char** argv) {
     const std::vector<std::string_view> args(argv + 1, argv + argc);
-    const qorsim::ParseOutcome outcome = qorsim::parseOptions(args);
+    const qorsim::ParseOutcome outcome = qorsim::ParseOptions(args);
     if (std::holds_alternative<qorsim::ShowHelp>(outcome)) {
-        std::cout << qorsim::usageText();
+        std::cout << qorsim::UsageText();
         return 0;
     }
     if (std::holds_alternative<qorsim::ShowVersion>(outcome)) {
@@ -50,8 +50,8 @@ int run(int argc, char** argv) {
     // Whoever reads the path may go away; a failed write is then an error
     // with a message, not a silent death that leaves the alias behind.
     std::signal(SIGPIPE, SIG_IGN);
-    const qorsim::FileDescriptor signals = takeOverShutdownSignals();
-    const qorsim::PseudoTerminal pty = qorsim::openPseudoTerminal();
+    const qorsim::FileDescriptor signals = TakeOverShutdownSignals();
+    const qorsim::PseudoTerminal pty = qorsim::OpenPseudoTerminal();
     std::optional<qorsim::PortAlias> alias;
     if (options.port) alias.emplace(*options.port, pty.slavePath);
 
@@ -59,7 +59,7 @@ int run(int argc, char** argv) {
     if (!std::cout) throw std::runtime_error("cannot write the terminal's path to stdout");
 
     qorsim::Responder responder(options.reader);
-    qorsim::serve(pty.master.get(), signals.get(), responder,
+    qorsim::Serve(pty.master.Get(), signals.Get(), responder,
                   options.verbose ? &std::cerr : nullptr);
     return 0;
 }
@@ -68,7 +68,7 @@ int run(int argc, char** argv) {
 
 int main(int argc, char** argv) {
     try {
-        return run(argc, argv);
+        return Run(argc, argv);
     } catch (const std::exception& error) {
         std::cerr << "qor-sim: " << error.what() << '\n';
         return 1;

@@ -10,7 +10,7 @@ namespace qorsim {
 
 namespace {
 
-bool startsWithIgnoringCase(std::string_view text, std::string_view prefix) {
+bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix) {
     return text.size() >= prefix.size() &&
            std::equal(prefix.begin(), prefix.end(), text.begin(), [](char a, char b) {
                return std::tolower(static_cast<unsigned char>(a)) ==
@@ -19,7 +19,7 @@ bool startsWithIgnoringCase(std::string_view text, std::string_view prefix) {
 }
 
 template <typename T>
-std::optional<T> parseWhole(std::string_view text, int base) {
+std::optional<T> ParseWhole(std::string_view text, int base) {
     T value{};
     const char* end = text.data() + text.size();
     const auto [stop, error] = std::from_chars(text.data(), end, value, base);
@@ -27,35 +27,35 @@ std::optional<T> parseWhole(std::string_view text, int base) {
     return value;
 }
 
-bool allHexDigits(std::string_view text) {
+bool AllHexDigits(std::string_view text) {
     return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) {
         return std::isxdigit(static_cast<unsigned char>(c)) != 0;
     });
 }
 
-std::string quoted(std::string_view text) { return "'" + std::string(text) + "'"; }
+std::string Quoted(std::string_view text) { return "'" + std::string(text) + "'"; }
 
 }  // namespace
 
-std::optional<std::uint64_t> parseCardId(std::string_view text) {
-    if (startsWithIgnoringCase(text, "0x")) text.remove_prefix(2);
-    const auto value = parseWhole<std::uint64_t>(text, 16);
+std::optional<std::uint64_t> ParseCardId(std::string_view text) {
+    if (StartsWithIgnoringCase(text, "0x")) text.remove_prefix(2);
+    const auto value = ParseWhole<std::uint64_t>(text, 16);
     if (!value || *value > kCardIdMask) return std::nullopt;
     return value;
 }
 
-std::optional<std::string> canonicalPortName(std::string_view text) {
-    if (!startsWithIgnoringCase(text, "COM")) return std::nullopt;
+std::optional<std::string> CanonicalPortName(std::string_view text) {
+    if (!StartsWithIgnoringCase(text, "COM")) return std::nullopt;
     const std::string_view digits = text.substr(3);
     // The library resolves exactly these names to an alias: no leading zero
     // (two names for one port), at most 9 digits. Anything else it takes for
     // a device path, so an alias under such a name would never be found.
-    if (digits.starts_with('0') || digits.size() > 9 || !parseWhole<std::uint32_t>(digits, 10))
+    if (digits.starts_with('0') || digits.size() > 9 || !ParseWhole<std::uint32_t>(digits, 10))
         return std::nullopt;
     return "COM" + std::string(digits);
 }
 
-ParseOutcome parseOptions(std::span<const std::string_view> args) {
+ParseOutcome ParseOptions(std::span<const std::string_view> args) {
     Options options;
     bool cardGiven = false;
     bool noCard = false;
@@ -93,37 +93,37 @@ ParseOutcome parseOptions(std::span<const std::string_view> args) {
         } else if (name == "--no-card") {
             noCard = true;
         } else if (name == "--port") {
-            options.port = canonicalPortName(value);
+            options.port = CanonicalPortName(value);
             if (!options.port)
-                return UsageError{"--port: " + quoted(value) + " is not a port name COMn" +
+                return UsageError{"--port: " + Quoted(value) + " is not a port name COMn" +
                                   " (n from 1 to 999999999, no leading zero)"};
         } else if (name == "--card") {
-            options.reader.cardId = parseCardId(value);
+            options.reader.cardId = ParseCardId(value);
             if (!options.reader.cardId) {
                 const bool hex =
-                    allHexDigits(startsWithIgnoringCase(value, "0x") ? value.substr(2) : value);
+                    AllHexDigits(StartsWithIgnoringCase(value, "0x") ? value.substr(2) : value);
                 return UsageError{
-                    "--card: " + quoted(value) +
+                    "--card: " + Quoted(value) +
                     (hex ? " is more than 40 bits" : " is not a hexadecimal card ID")};
             }
             cardGiven = true;
         } else if (name == "--fault") {
-            const auto fault = faultFromName(value);
+            const auto fault = FaultFromName(value);
             if (!fault)
-                return UsageError{"--fault: unknown kind " + quoted(value) +
+                return UsageError{"--fault: unknown kind " + Quoted(value) +
                                   " (silent, garbled, parity, partial)"};
             options.reader.faults.push_back(*fault);
         } else if (name == "--fault-every") {
-            const auto every = parseWhole<std::uint32_t>(value, 10);
+            const auto every = ParseWhole<std::uint32_t>(value, 10);
             if (!every || *every == 0)
-                return UsageError{"--fault-every: " + quoted(value) +
+                return UsageError{"--fault-every: " + Quoted(value) +
                                   " is not a whole number of at least 1"};
             options.reader.faultEvery = *every;
             faultEveryGiven = true;
         } else if (name.starts_with("-")) {
-            return UsageError{"unknown option " + quoted(name)};
+            return UsageError{"unknown option " + Quoted(name)};
         } else {
-            return UsageError{"unexpected argument " + quoted(name)};
+            return UsageError{"unexpected argument " + Quoted(name)};
         }
     }
 
@@ -134,7 +134,7 @@ ParseOutcome parseOptions(std::span<const std::string_view> args) {
     return options;
 }
 
-std::string usageText() {
+std::string UsageText() {
     return R"(Usage: qor-sim [OPTION]...
 A simulated QOR card reader on a pseudo-terminal. Prints the terminal's path
 as the first line of its output, then answers read requests until it gets

@@ -30,15 +30,15 @@ struct UsageError {
 using ParseOutcome = std::variant<Options, ShowHelp, ShowVersion, UsageError>;
 
 // `args` excludes the program name.
-ParseOutcome parseOptions(std::span<const std::string_view> args);
+ParseOutcome ParseOptions(std::span<const std::string_view> args);
 
-std::string usageText();
+std::string UsageText();
 
 // Hex, optional 0x, at most 40 bits of value.
-std::optional<std::uint64_t> parseCardId(std::string_view text);
+std::optional<std::uint64_t> ParseCardId(std::string_view text);
 
 // "COMn" in any case with n >= 1 in at most 9 digits and without leading
 // zeros, returned in the upper case the alias is named with.
-std::optional<std::string> canonicalPortName(std::string_view text);
+std::optional<std::string> CanonicalPortName(std::string_view text);
 
 }  // namespace qorsim

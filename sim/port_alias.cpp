@@ -12,7 +12,7 @@ namespace qorsim {
 
 namespace {
 
-std::string systemError(const std::string& what, const std::filesystem::path& path,
+std::string SystemError(const std::string& what, const std::filesystem::path& path,
                         int error = errno) {
     return what + " " + path.string() + ": " + std::strerror(error);
 }
@@ -20,16 +20,16 @@ std::string systemError(const std::string& what, const std::filesystem::path& pa
 // The /tmp fallback is shared with every user, so an existing entry must be
 // a folder the library trusts, not someone's link, file or open folder
 // planted under our name: the library would ignore an alias made there.
-void ensurePrivateDirectory(const std::filesystem::path& dir) {
+void EnsurePrivateDirectory(const std::filesystem::path& dir) {
     if (::mkdir(dir.c_str(), 0700) == 0) return;
-    if (errno != EEXIST) throw std::runtime_error(systemError("cannot create", dir));
+    if (errno != EEXIST) throw std::runtime_error(SystemError("cannot create", dir));
     if (!portalias::FolderIsTrusted(dir, ::getuid()))
         throw std::runtime_error(dir.string() +
                                  " exists but is not a directory of this user that nobody else "
                                  "can write to; remove it, or make it one");
 }
 
-std::optional<std::string> linkTarget(const std::filesystem::path& link) {
+std::optional<std::string> LinkTarget(const std::filesystem::path& link) {
     std::error_code error;
     const std::filesystem::path target = std::filesystem::read_symlink(link, error);
     if (error) return std::nullopt;
@@ -38,14 +38,14 @@ std::optional<std::string> linkTarget(const std::filesystem::path& link) {
 
 }  // namespace
 
-std::filesystem::path aliasDirectory() {
+std::filesystem::path AliasDirectory() {
     return portalias::Folder(std::getenv("XDG_RUNTIME_DIR"), ::getuid());
 }
 
 PortAlias::PortAlias(const std::string& portName, const std::string& terminalPath)
     : target_(terminalPath) {
-    const std::filesystem::path dir = aliasDirectory();
-    ensurePrivateDirectory(dir);
+    const std::filesystem::path dir = AliasDirectory();
+    EnsurePrivateDirectory(dir);
     path_ = portalias::AliasPath(dir, portName);
 
     lock_ = portalias::AliasLock(path_);
@@ -53,7 +53,7 @@ PortAlias::PortAlias(const std::string& portName, const std::string& terminalPat
         if (lock_.Error() == EWOULDBLOCK)
             throw std::runtime_error("another simulator is serving " + portName + " (it holds " +
                                      lock_.LockPath() + ")");
-        throw std::runtime_error(systemError("cannot lock", lock_.LockPath(), lock_.Error()));
+        throw std::runtime_error(SystemError("cannot lock", lock_.LockPath(), lock_.Error()));
     }
 
     // With the lock held, a link of this name is one that a simulator which
@@ -64,17 +64,17 @@ PortAlias::PortAlias(const std::string& portName, const std::string& terminalPat
             throw std::runtime_error(path_.string() +
                                      " exists and is not a link; remove it to use " + portName);
         if (::unlink(path_.c_str()) != 0 && errno != ENOENT)
-            throw std::runtime_error(systemError("cannot replace the stale link", path_));
+            throw std::runtime_error(SystemError("cannot replace the stale link", path_));
     } else if (errno != ENOENT) {
-        throw std::runtime_error(systemError("cannot examine", path_));
+        throw std::runtime_error(SystemError("cannot examine", path_));
     }
 
     if (::symlink(target_.c_str(), path_.c_str()) != 0)
-        throw std::runtime_error(systemError("cannot create the link", path_));
+        throw std::runtime_error(SystemError("cannot create the link", path_));
 }
 
 PortAlias::~PortAlias() {
-    if (linkTarget(path_) == target_) ::unlink(path_.c_str());
+    if (LinkTarget(path_) == target_) ::unlink(path_.c_str());
 }
 
 }  // namespace qorsim

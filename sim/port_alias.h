@@ -9,7 +9,7 @@ namespace qorsim {
 
 // Where the library looks for COMn aliases (portalias::Folder for this
 // process's environment and user).
-std::filesystem::path aliasDirectory();
+std::filesystem::path AliasDirectory();
 
 // A symbolic link named after a port that leads to the simulator's terminal,
 // so the library opens "COMn" and reaches the simulator. It counts for as
@@ -30,7 +30,7 @@ public:
     PortAlias(const PortAlias&) = delete;
     PortAlias& operator=(const PortAlias&) = delete;
 
-    const std::filesystem::path& path() const { return path_; }
+    const std::filesystem::path& Path() const { return path_; }
 
 private:
     // Declared first, so it is let go of last, after the link is gone.

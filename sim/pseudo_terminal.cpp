@@ -10,32 +10,32 @@ namespace qorsim {
 
 namespace {
 
-[[noreturn]] void fail(const char* what) {
+[[noreturn]] void Fail(const char* what) {
     throw std::system_error(errno, std::generic_category(), what);
 }
 
 }  // namespace
 
-PseudoTerminal openPseudoTerminal() {
+PseudoTerminal OpenPseudoTerminal() {
     PseudoTerminal pty;
     pty.master = FileDescriptor(::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC));
-    if (pty.master.get() < 0) fail("cannot open a pseudo-terminal");
-    if (::grantpt(pty.master.get()) != 0 || ::unlockpt(pty.master.get()) != 0)
-        fail("cannot unlock the pseudo-terminal");
-    const char* name = ::ptsname(pty.master.get());
-    if (name == nullptr) fail("cannot name the pseudo-terminal");
+    if (pty.master.Get() < 0) Fail("cannot open a pseudo-terminal");
+    if (::grantpt(pty.master.Get()) != 0 || ::unlockpt(pty.master.Get()) != 0)
+        Fail("cannot unlock the pseudo-terminal");
+    const char* name = ::ptsname(pty.master.Get());
+    if (name == nullptr) Fail("cannot name the pseudo-terminal");
     pty.slavePath = name;
 
     pty.slave = FileDescriptor(::open(name, O_RDWR | O_NOCTTY | O_CLOEXEC));
-    if (pty.slave.get() < 0) fail("cannot open the pseudo-terminal's slave side");
+    if (pty.slave.Get() < 0) Fail("cannot open the pseudo-terminal's slave side");
 
     // A cooked line would echo requests back into the master, read as input,
     // and act on control bytes such as 0x03 in binary frames.
     termios mode{};
-    if (::tcgetattr(pty.slave.get(), &mode) != 0) fail("cannot read the terminal's mode");
+    if (::tcgetattr(pty.slave.Get(), &mode) != 0) Fail("cannot read the terminal's mode");
     ::cfmakeraw(&mode);
-    if (::tcsetattr(pty.slave.get(), TCSANOW, &mode) != 0)
-        fail("cannot put the terminal in raw mode");
+    if (::tcsetattr(pty.slave.Get(), TCSANOW, &mode) != 0)
+        Fail("cannot put the terminal in raw mode");
     return pty;
 }
 

@@ -15,6 +15,6 @@ struct PseudoTerminal {
 };
 
 // Throws std::system_error.
-PseudoTerminal openPseudoTerminal();
+PseudoTerminal OpenPseudoTerminal();
 
 }  // namespace qorsim

@@ -21,32 +21,32 @@ struct ReadAnswer {
     std::vector<std::uint8_t> payload;
 };
 
-ReadAnswer readAnswer(const std::optional<std::uint64_t>& cardId, std::optional<CardFormat> format,
+ReadAnswer AnswerRead(const std::optional<std::uint64_t>& cardId, std::optional<CardFormat> format,
                       bool flipParity) {
     if (!cardId) return {ReadStatus::NoCard, {static_cast<std::uint8_t>(ReadStatus::NoCard)}};
     if (!format)
         return {ReadStatus::FormatUnsupported,
                 {static_cast<std::uint8_t>(ReadStatus::FormatUnsupported)}};
 
-    WiegandFrame frame = encodeWiegand(*format, *cardId);
+    WiegandFrame frame = EncodeWiegand(*format, *cardId);
     // The last bit is a parity or check bit in every format.
-    if (flipParity) frame = withBitFlipped(frame, frame.bitCount - 1);
+    if (flipParity) frame = WithBitFlipped(frame, frame.bitCount - 1);
     std::vector<std::uint8_t> payload{static_cast<std::uint8_t>(ReadStatus::CardRead),
                                       static_cast<std::uint8_t>(frame.bitCount)};
-    const std::vector<std::uint8_t> packed = packBits(frame);
+    const std::vector<std::uint8_t> packed = PackBits(frame);
     payload.insert(payload.end(), packed.begin(), packed.end());
     return {ReadStatus::CardRead, std::move(payload)};
 }
 
 }  // namespace
 
-std::string_view faultName(Fault fault) {
+std::string_view FaultName(Fault fault) {
     for (const auto& [kind, name] : kFaultNames)
         if (kind == fault) return name;
     return "?";
 }
 
-std::optional<Fault> faultFromName(std::string_view name) {
+std::optional<Fault> FaultFromName(std::string_view name) {
     for (const auto& [kind, known] : kFaultNames)
         if (known == name) return kind;
     return std::nullopt;
@@ -54,25 +54,25 @@ std::optional<Fault> faultFromName(std::string_view name) {
 
 Responder::Responder(ReaderConfig config) : config_(std::move(config)) {}
 
-std::optional<Fault> Responder::faultDueNow() {
+std::optional<Fault> Responder::FaultDueNow() {
     if (config_.faults.empty() || requests_ % config_.faultEvery != 0) return std::nullopt;
     return config_.faults[faultsInjected_++ % config_.faults.size()];
 }
 
-std::optional<Reply> Responder::reply(const Frame& request) {
+std::optional<Reply> Responder::Answer(const Frame& request) {
     if (request.cmd != kCmdReadCard || request.payload.size() != 1) return std::nullopt;
 
     Reply reply;
     reply.requestNumber = ++requests_;
-    reply.fault = faultDueNow();
+    reply.fault = FaultDueNow();
 
     const bool flipParity = reply.fault == Fault::Parity;
     ReadAnswer answer =
-        readAnswer(config_.cardId, cardFormatFromByte(request.payload[0]), flipParity);
+        AnswerRead(config_.cardId, CardFormatFromByte(request.payload[0]), flipParity);
     reply.status = answer.status;
     if (flipParity && answer.status != ReadStatus::CardRead) reply.fault.reset();
 
-    reply.bytes = encodeFrame({request.seq, static_cast<std::uint8_t>(kCmdReadCard | kAnswerFlag),
+    reply.bytes = EncodeFrame({request.seq, static_cast<std::uint8_t>(kCmdReadCard | kAnswerFlag),
                                std::move(answer.payload)});
     if (reply.fault == Fault::Silent) {
         reply.bytes.clear();

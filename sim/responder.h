@@ -21,8 +21,8 @@ enum class Fault {
     Partial,  // the first half of an answer, then nothing
 };
 
-std::string_view faultName(Fault fault);
-std::optional<Fault> faultFromName(std::string_view name);
+std::string_view FaultName(Fault fault);
+std::optional<Fault> FaultFromName(std::string_view name);
 
 struct ReaderConfig {
     std::optional<std::uint64_t> cardId;  // nullopt: no card in the field
@@ -47,10 +47,10 @@ public:
 
     // nullopt for anything but a read-card request: a reader does not answer
     // what it does not understand, and such frames do not count as requests.
-    std::optional<Reply> reply(const Frame& request);
+    std::optional<Reply> Answer(const Frame& request);
 
 private:
-    std::optional<Fault> faultDueNow();
+    std::optional<Fault> FaultDueNow();
 
     ReaderConfig config_;
     std::uint64_t requests_ = 0;

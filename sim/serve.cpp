@@ -24,27 +24,27 @@ namespace {
 // request.
 constexpr int kStalledFrameMs = 100;
 
-[[noreturn]] void fail(const char* what) {
+[[noreturn]] void Fail(const char* what) {
     throw std::system_error(errno, std::generic_category(), what);
 }
 
-void writeAll(int fd, const std::vector<std::uint8_t>& bytes) {
+void WriteAll(int fd, const std::vector<std::uint8_t>& bytes) {
     std::size_t done = 0;
     while (done < bytes.size()) {
         const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
         if (n < 0) {
             if (errno == EINTR) continue;
-            fail("cannot write to the terminal");
+            Fail("cannot write to the terminal");
         }
         done += static_cast<std::size_t>(n);
     }
 }
 
-void logReply(std::ostream& log, const Frame& request, const Reply& reply) {
+void LogReply(std::ostream& log, const Frame& request, const Reply& reply) {
     log << "qor-sim: request " << reply.requestNumber << " (seq " << unsigned{request.seq}
         << ", format " << unsigned{request.payload.at(0)} << "): status "
         << static_cast<unsigned>(reply.status);
-    if (reply.fault) log << ", fault " << faultName(*reply.fault);
+    if (reply.fault) log << ", fault " << FaultName(*reply.fault);
     log << ", " << reply.bytes.size() << " bytes sent" << std::hex << std::uppercase
         << std::setfill('0');
     for (std::uint8_t byte : reply.bytes) log << ' ' << std::setw(2) << unsigned{byte};
@@ -53,25 +53,25 @@ void logReply(std::ostream& log, const Frame& request, const Reply& reply) {
 
 }  // namespace
 
-void serve(int master, int signals, Responder& responder, std::ostream* log) {
+void Serve(int master, int signals, Responder& responder, std::ostream* log) {
     FrameReader reader;
     std::array<pollfd, 2> watched{pollfd{master, POLLIN, 0}, pollfd{signals, POLLIN, 0}};
     for (;;) {
-        const int timeout = reader.holdsPartialFrame() ? kStalledFrameMs : -1;
+        const int timeout = reader.HoldsPartialFrame() ? kStalledFrameMs : -1;
         const int ready = ::poll(watched.data(), watched.size(), timeout);
         if (ready < 0) {
             if (errno == EINTR) continue;
-            fail("cannot wait for the terminal");
+            Fail("cannot wait for the terminal");
         }
         if (ready == 0) {
-            reader.discard();
+            reader.Discard();
             continue;
         }
 
         if (watched[1].revents & POLLIN) {
             signalfd_siginfo info{};
             if (::read(signals, &info, sizeof info) != static_cast<ssize_t>(sizeof info))
-                fail("cannot read the signal");
+                Fail("cannot read the signal");
             if (log) *log << "qor-sim: stopping on signal " << info.ssi_signo << std::endl;
             return;
         }
@@ -82,14 +82,14 @@ void serve(int master, int signals, Responder& responder, std::ostream* log) {
             const ssize_t n = ::read(master, buffer.data(), buffer.size());
             if (n < 0) {
                 if (errno == EINTR || errno == EAGAIN) continue;
-                fail("cannot read from the terminal");
+                Fail("cannot read from the terminal");
             }
-            reader.feed(std::span(buffer.data(), static_cast<std::size_t>(n)));
-            while (const std::optional<Frame> request = reader.next()) {
-                const std::optional<Reply> reply = responder.reply(*request);
+            reader.Feed(std::span(buffer.data(), static_cast<std::size_t>(n)));
+            while (const std::optional<Frame> request = reader.Next()) {
+                const std::optional<Reply> reply = responder.Answer(*request);
                 if (!reply) continue;
-                writeAll(master, reply->bytes);
-                if (log) logReply(*log, *request, *reply);
+                WriteAll(master, reply->bytes);
+                if (log) LogReply(*log, *request, *reply);
             }
         } else if (events & (POLLERR | POLLHUP | POLLNVAL)) {
             // Cannot happen while the slave side is held open; bail out

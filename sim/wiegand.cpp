@@ -8,7 +8,7 @@ namespace qorsim {
 
 namespace {
 
-std::uint64_t lowBits(std::uint64_t value, unsigned count) {
+std::uint64_t LowBits(std::uint64_t value, unsigned count) {
     return value & ((std::uint64_t{1} << count) - 1);
 }
 
@@ -61,11 +61,11 @@ static_assert(FitsTheFrame(kFormats[0]) && FitsTheFrame(kFormats[1]) && FitsTheF
 
 // Puts `value`'s low span.width bits at `span` of a `bits`-bit frame.
 std::uint64_t Place(std::uint64_t value, unsigned bits, Span span) {
-    return lowBits(value, span.width) << (bits - 1 - span.last);
+    return LowBits(value, span.width) << (bits - 1 - span.last);
 }
 
 std::uint64_t Take(std::uint64_t frame, unsigned bits, Span span) {
-    return lowBits(frame >> (bits - 1 - span.last), span.width);
+    return LowBits(frame >> (bits - 1 - span.last), span.width);
 }
 
 std::uint64_t Parity(std::uint64_t value) {
@@ -91,24 +91,24 @@ WiegandFrame Encode(const Format& format, std::uint64_t cardId) {
 
 }  // namespace
 
-std::optional<CardFormat> cardFormatFromByte(std::uint8_t byte) {
+std::optional<CardFormat> CardFormatFromByte(std::uint8_t byte) {
     if (byte > static_cast<std::uint8_t>(CardFormat::Bits34)) return std::nullopt;
     return static_cast<CardFormat>(byte);
 }
 
-WiegandFrame encodeWiegand(CardFormat format, std::uint64_t cardId) {
+WiegandFrame EncodeWiegand(CardFormat format, std::uint64_t cardId) {
     const auto row = static_cast<std::size_t>(format);
     assert(row < kFormats.size() && "CardFormat out of range");
     return Encode(kFormats[row], cardId);
 }
 
-WiegandFrame withBitFlipped(WiegandFrame frame, unsigned position) {
+WiegandFrame WithBitFlipped(WiegandFrame frame, unsigned position) {
     assert(position < frame.bitCount);
     frame.bits ^= std::uint64_t{1} << (frame.bitCount - 1 - position);
     return frame;
 }
 
-std::vector<std::uint8_t> packBits(const WiegandFrame& frame) {
+std::vector<std::uint8_t> PackBits(const WiegandFrame& frame) {
     const unsigned byteCount = (frame.bitCount + 7) / 8;
     const std::uint64_t leftAligned = frame.bits << (byteCount * 8 - frame.bitCount);
     std::vector<std::uint8_t> bytes(byteCount);

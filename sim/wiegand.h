@@ -9,7 +9,7 @@ namespace qorsim {
 // The Wiegand formats a read request can ask for, by their byte on the wire.
 enum class CardFormat : std::uint8_t { Bits26 = 0, Bits36 = 1, Bits44 = 2, Bits34 = 3 };
 
-std::optional<CardFormat> cardFormatFromByte(std::uint8_t byte);
+std::optional<CardFormat> CardFormatFromByte(std::uint8_t byte);
 
 inline constexpr unsigned kCardIdBits = 40;
 inline constexpr std::uint64_t kCardIdMask = (std::uint64_t{1} << kCardIdBits) - 1;
@@ -25,14 +25,14 @@ struct WiegandFrame {
 
 // The frame a reader sends for a card with this 40-bit ID; bits above the
 // 40th are ignored.
-WiegandFrame encodeWiegand(CardFormat format, std::uint64_t cardId);
+WiegandFrame EncodeWiegand(CardFormat format, std::uint64_t cardId);
 
 // `position` counts in transmission order, 0 first, and must be below
 // frame.bitCount.
-WiegandFrame withBitFlipped(WiegandFrame frame, unsigned position);
+WiegandFrame WithBitFlipped(WiegandFrame frame, unsigned position);
 
 // The frame as the read-card answer carries it: bit 0 in the most significant
 // bit of the first byte, unused low bits of the last byte zero.
-std::vector<std::uint8_t> packBits(const WiegandFrame& frame);
+std::vector<std::uint8_t> PackBits(const WiegandFrame& frame);
 
 }  // namespace qorsim

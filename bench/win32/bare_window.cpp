@@ -33,7 +33,7 @@ DWORD StyleOf(ControlKind kind) {
 }  // namespace
 
 HWND MakeBareWindow() {
-    static const bool registered = [] {
+    static const bool kRegistered = [] {
         WNDCLASSW windowClass = {};
         windowClass.lpfnWndProc = DefWindowProcW;
         windowClass.hInstance = GetModuleHandleW(nullptr);
@@ -41,7 +41,7 @@ HWND MakeBareWindow() {
         windowClass.lpszClassName = L"BareWindow";
         return RegisterClassW(&windowClass) != 0;
     }();
-    if (!registered) return nullptr;
+    if (!kRegistered) return nullptr;
     RECT frame = {0, 0, qor::window::TwipsToPixels(qor::window::kClientWidthTwips),
                   qor::window::TwipsToPixels(qor::window::kClientHeightTwips)};
     const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
@@ -52,8 +52,9 @@ HWND MakeBareWindow() {
     for (const qor::window::ControlRow& row : qor::window::kControls) {
         CreateWindowExW(0, ClassOf(row.kind), L"", WS_CHILD | WS_VISIBLE | StyleOf(row.kind),
                         qor::window::TwipsToPixels(row.left), qor::window::TwipsToPixels(row.top),
-                        qor::window::TwipsToPixels(row.width), qor::window::TwipsToPixels(row.height),
-                        window, nullptr, GetModuleHandleW(nullptr), nullptr);
+                        qor::window::TwipsToPixels(row.width),
+                        qor::window::TwipsToPixels(row.height), window, nullptr,
+                        GetModuleHandleW(nullptr), nullptr);
     }
     return window;
 }

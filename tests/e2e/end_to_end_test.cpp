@@ -21,7 +21,7 @@ class EndToEnd : public ::testing::Test {
 protected:
     void SetUp() override {
         sim.emplace(std::vector<std::string>{"--port", "COM1", "--card", "5A3C96F00F"});
-        ASSERT_FALSE(sim->firstLine().empty()) << "qor-sim did not start";
+        ASSERT_FALSE(sim->FirstLine().empty()) << "qor-sim did not start";
         form.emplace(library);
         form->show();
     }
@@ -84,14 +84,14 @@ TEST_F(EndToEnd, OpenReadEveryFormatAndClose) {
     EXPECT_EQ(Log().back(), "读取卡号失败：-6");
 
     form->close();
-    EXPECT_EQ(sim->stop(SIGTERM), 0);
+    EXPECT_EQ(sim->Stop(SIGTERM), 0);
 }
 
 TEST_F(EndToEnd, EveryOtherReadFailingOnParityShowsEachOutcome) {
-    EXPECT_EQ(sim->stop(SIGTERM), 0);
+    EXPECT_EQ(sim->Stop(SIGTERM), 0);
     sim.emplace(std::vector<std::string>{"--port", "COM1", "--card", "5A3C96F00F", "--fault",
                                          "parity", "--fault-every", "2"});
-    ASSERT_FALSE(sim->firstLine().empty()) << "qor-sim did not start";
+    ASSERT_FALSE(sim->FirstLine().empty()) << "qor-sim did not start";
     Click("cmdOpenCom");
     for (int read = 0; read < 2; ++read) {
         Click("btnReadCard");

@@ -20,34 +20,34 @@ namespace fs = std::filesystem;
 class Api : public testing::Test {
 protected:
     void SetUp() override {
-        dir_ = fs::temp_directory_path() / ("qorcomm-api-test-" + std::to_string(::getpid()));
-        fs::create_directories(dir_);
+        dir = fs::temp_directory_path() / ("qorcomm-api-test-" + std::to_string(::getpid()));
+        fs::create_directories(dir);
     }
     void TearDown() override {
         CRCloseCom();
-        fs::remove_all(dir_);
+        fs::remove_all(dir);
     }
 
-    fs::path dir_;
+    fs::path dir;
 };
 
 TEST_F(Api, RefusesPortsThatAreNotTerminals) {
-    const fs::path file = dir_ / "file";
+    const fs::path file = dir / "file";
     const std::string content = "not a serial port\n";
     std::ofstream(file) << content;
-    const fs::path fifo = dir_ / "fifo";
+    const fs::path fifo = dir / "fifo";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
 
     const struct {
         std::string port;
         std::int32_t code;
     } kCases[] = {
-        {(dir_ / "missing").string(), QOR_E_NO_DEVICE},
+        {(dir / "missing").string(), QOR_E_NO_DEVICE},
         {"/nonexistent/dir/ttyUSB0", QOR_E_NO_DEVICE},
         {"COM999999999", QOR_E_NO_DEVICE},  // /dev/ttyS999999998
         {std::string(PATH_MAX - 1, 'a'), QOR_E_NO_DEVICE},
         {file.string(), QOR_E_NOT_TERMINAL},
-        {dir_.string(), QOR_E_NOT_TERMINAL},
+        {dir.string(), QOR_E_NOT_TERMINAL},
         {fifo.string(), QOR_E_NOT_TERMINAL},
         {"/dev/null", QOR_E_NOT_TERMINAL},
         {std::string(PATH_MAX, 'a'), QOR_E_ARGUMENT},
@@ -57,7 +57,7 @@ TEST_F(Api, RefusesPortsThatAreNotTerminals) {
     for (const auto& c : kCases) {
         EXPECT_EQ(CROpenCom(c.port.c_str(), 9600), c.code) << c.port.substr(0, 64);
         GuardedSn out;
-        EXPECT_EQ(CRReadCardSN(&out.aux, out.sn(), 0, 1), QOR_E_NOT_OPEN);
+        EXPECT_EQ(CRReadCardSN(&out.aux, out.Sn(), 0, 1), QOR_E_NOT_OPEN);
         EXPECT_TRUE(out.Untouched());
     }
     EXPECT_EQ(CROpenCom(nullptr, 9600), QOR_E_ARGUMENT);
@@ -73,22 +73,22 @@ TEST_F(Api, ClosingWhatIsNotOpenSucceeds) {
 
 TEST_F(Api, BadReadArgumentsWriteNothing) {
     const struct {
-        bool null_sn;
-        std::int32_t card_type;
-        std::int32_t code_type;
+        bool nullSn;
+        std::int32_t cardType;
+        std::int32_t codeType;
     } kCases[] = {
         {true, 0, 1},          {false, -1, 1}, {false, 4, 1}, {false, INT32_MIN, 1},
         {false, INT32_MAX, 1}, {false, 0, -1}, {false, 0, 6}, {false, 3, INT32_MAX},
     };
     for (const auto& c : kCases) {
         GuardedSn out;
-        EXPECT_EQ(CRReadCardSN(&out.aux, c.null_sn ? nullptr : out.sn(), c.card_type, c.code_type),
+        EXPECT_EQ(CRReadCardSN(&out.aux, c.nullSn ? nullptr : out.Sn(), c.cardType, c.codeType),
                   QOR_E_ARGUMENT)
-            << c.card_type << " " << c.code_type;
+            << c.cardType << " " << c.codeType;
         EXPECT_TRUE(out.Untouched());
     }
     GuardedSn out;
-    EXPECT_EQ(CRReadCardSN(nullptr, out.sn(), 0, 1), QOR_E_NOT_OPEN);
+    EXPECT_EQ(CRReadCardSN(nullptr, out.Sn(), 0, 1), QOR_E_NOT_OPEN);
     EXPECT_TRUE(out.Untouched());
 }
 

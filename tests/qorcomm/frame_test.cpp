@@ -51,7 +51,7 @@ TEST(Frame, BuildsTheRequestByteForByte) {
 TEST(Frame, ScansAValidFrameAfterSkippedBytes) {
     const Bytes bytes = Join({{0xFF, 0x03, 0x00}, kCard26, {0x02}});
     const ScanResult scan = ScanFrame(bytes);
-    ASSERT_EQ(scan.status, ScanStatus::kValid);
+    ASSERT_EQ(scan.status, ScanStatus::Valid);
     EXPECT_EQ(scan.skipped, 3u);
     EXPECT_EQ(scan.consumed, 3 + kCard26.size());
     EXPECT_EQ(scan.frame.seq, 0x01);
@@ -61,28 +61,28 @@ TEST(Frame, ScansAValidFrameAfterSkippedBytes) {
 }
 
 TEST(Frame, JudgesBrokenAndIncompleteFrames) {
-    Bytes bad_crc = kCard26;
-    bad_crc[10] ^= 0x01;
-    Bytes bad_etx = kCard26;
-    bad_etx[12] = 0x04;  // the ETX of the 13-byte frame
-    Bytes flipped_payload = kCard26;
-    flipped_payload[6] ^= 0x80;
+    Bytes badCrc = kCard26;
+    badCrc[10] ^= 0x01;
+    Bytes badEtx = kCard26;
+    badEtx[12] = 0x04;  // the ETX of the 13-byte frame
+    Bytes flippedPayload = kCard26;
+    flippedPayload[6] ^= 0x80;
     const struct {
         const char* name;
         Bytes bytes;
         ScanStatus status;
     } kCases[] = {
-        {"empty", {}, ScanStatus::kNoFrame},
-        {"no STX", {0x00, 0x03, 0xD2, 0xFF}, ScanStatus::kNoFrame},
-        {"STX only", {0x02}, ScanStatus::kPartial},
-        {"header only", {0x02, 0x01, 0xD2, 0x06}, ScanStatus::kPartial},
-        {"one byte short", Bytes(kCard26.begin(), kCard26.end() - 1), ScanStatus::kPartial},
+        {"empty", {}, ScanStatus::NoFrame},
+        {"no STX", {0x00, 0x03, 0xD2, 0xFF}, ScanStatus::NoFrame},
+        {"STX only", {0x02}, ScanStatus::Partial},
+        {"header only", {0x02, 0x01, 0xD2, 0x06}, ScanStatus::Partial},
+        {"one byte short", Bytes(kCard26.begin(), kCard26.end() - 1), ScanStatus::Partial},
         // LEN over 16 is judged as soon as LEN is there.
-        {"LEN 17", {0x02, 0x01, 0xD2, 0x11}, ScanStatus::kInvalid},
-        {"LEN 255", {0x02, 0x01, 0xD2, 0xFF}, ScanStatus::kInvalid},
-        {"CRC mismatch", bad_crc, ScanStatus::kInvalid},
-        {"payload bit flipped", flipped_payload, ScanStatus::kInvalid},
-        {"last byte not ETX", bad_etx, ScanStatus::kInvalid},
+        {"LEN 17", {0x02, 0x01, 0xD2, 0x11}, ScanStatus::Invalid},
+        {"LEN 255", {0x02, 0x01, 0xD2, 0xFF}, ScanStatus::Invalid},
+        {"CRC mismatch", badCrc, ScanStatus::Invalid},
+        {"payload bit flipped", flippedPayload, ScanStatus::Invalid},
+        {"last byte not ETX", badEtx, ScanStatus::Invalid},
     };
     for (const auto& c : kCases) {
         EXPECT_EQ(ScanFrame(c.bytes).status, c.status) << c.name;
@@ -101,7 +101,7 @@ TEST(Answer, HandsOverTheCardFrame) {
     for (std::uint8_t byte : kCard26) parser.Feed({&byte, 1});
     const CardAnswer answer = parser.Result();
     ASSERT_EQ(answer.code, QOR_OK);
-    EXPECT_EQ(answer.bit_count, 26);
+    EXPECT_EQ(answer.bitCount, 26);
     EXPECT_EQ(Bytes(answer.Bits().begin(), answer.Bits().end()), Bytes({0x4B, 0x78, 0x07, 0xC0}));
 }
 

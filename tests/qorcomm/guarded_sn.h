@@ -16,7 +16,7 @@ struct GuardedSn {
     std::int32_t aux = kAuxMark;
 
     GuardedSn() { bytes.fill(kMark); }
-    unsigned char* sn() { return bytes.data() + 2; }
+    unsigned char* Sn() { return bytes.data() + 2; }
     std::string Text() const {
         return std::string(reinterpret_cast<const char*>(bytes.data() + 2));
     }

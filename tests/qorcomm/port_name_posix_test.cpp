@@ -18,30 +18,29 @@ namespace fs = std::filesystem;
 class PortNameAlias : public testing::Test {
 protected:
     void SetUp() override {
-        root_ =
-            fs::temp_directory_path() / ("qorcomm-port-name-test-" + std::to_string(::getpid()));
+        root = fs::temp_directory_path() / ("qorcomm-port-name-test-" + std::to_string(::getpid()));
         fs::create_directories(AliasFolder());
         fs::permissions(AliasFolder(), fs::perms::owner_all);
         // COM3 served; COM4 left behind by a simulator that was killed: the
         // link and its lock file, which nobody holds.
         fs::create_symlink("/dev/pts/served", AliasFolder() / "COM3");
-        com3_.emplace(AliasFolder() / "COM3");
-        ASSERT_TRUE(com3_->Held());
+        com3.emplace(AliasFolder() / "COM3");
+        ASSERT_TRUE(com3->Held());
         fs::create_symlink("/dev/pts/gone", AliasFolder() / "COM4");
         std::ofstream(AliasFolder() / "COM4.lock");
     }
     void TearDown() override {
-        com3_.reset();
-        fs::remove_all(root_);
+        com3.reset();
+        fs::remove_all(root);
     }
 
-    fs::path AliasFolder() const { return root_ / "qorcomm"; }
+    fs::path AliasFolder() const { return root / "qorcomm"; }
     std::string Resolve(std::string_view name, uid_t uid = ::getuid()) const {
-        return ResolvePortName(name, root_.c_str(), uid);
+        return ResolvePortName(name, root.c_str(), uid);
     }
 
-    fs::path root_;
-    std::optional<portalias::AliasLock> com3_;
+    fs::path root;
+    std::optional<portalias::AliasLock> com3;
 };
 
 TEST_F(PortNameAlias, ResolvesComNamesToLiveAliasesOrSerialDevices) {
@@ -55,7 +54,7 @@ TEST_F(PortNameAlias, ResolvesComNamesToLiveAliasesOrSerialDevices) {
     EXPECT_EQ(Resolve("/dev/pts/7"), "/dev/pts/7");
 
     // The simulator has gone, though its link is still there.
-    com3_.reset();
+    com3.reset();
     EXPECT_EQ(Resolve("COM3"), "/dev/ttyS2");
 }
 
@@ -71,7 +70,7 @@ TEST_F(PortNameAlias, IgnoresAFolderSomeoneElseCouldHavePlanted) {
     fs::permissions(AliasFolder(), fs::perms::owner_all);
     EXPECT_EQ(Resolve("COM3"), AliasFolder() / "COM3");
 
-    const fs::path linked = root_ / "linked";
+    const fs::path linked = root / "linked";
     fs::create_directories(linked);
     fs::create_directory_symlink(AliasFolder(), linked / "qorcomm");
     EXPECT_EQ(ResolvePortName("COM3", linked.c_str(), ::getuid()), "/dev/ttyS2") << "a link";
@@ -92,7 +91,7 @@ TEST_F(PortNameAlias, FallsBackToTmpWithoutXdgRuntimeDir) {
         EXPECT_EQ(ResolvePortName(port, nullptr, ::getuid()), folder / port);
         EXPECT_EQ(ResolvePortName(port, "", ::getuid()), folder / port);
         // Set, it is the only place looked at.
-        EXPECT_EQ(ResolvePortName(port, root_.c_str(), ::getuid()),
+        EXPECT_EQ(ResolvePortName(port, root.c_str(), ::getuid()),
                   "/dev/ttyS" + std::to_string(99999 + ::getpid()));
     }
     fs::remove(folder / port);

@@ -89,7 +89,7 @@ protected:
     static void ExpectRead(Peer& peer) {
         peer.Serve([](std::uint8_t seq) { return Make(seq, kCard26); });
         GuardedSn out;
-        EXPECT_EQ(CRReadCardSN(&out.aux, out.sn(), 0, 1), QOR_OK);
+        EXPECT_EQ(CRReadCardSN(&out.aux, out.Sn(), 0, 1), QOR_OK);
         EXPECT_EQ(out.Text(), "000096F00F");
     }
 };
@@ -98,24 +98,24 @@ using Exclusive = PortSafety;
 
 TEST_F(Exclusive, ASecondProcessIsRefusedAndTheFirstKeepsReading) {
     Peer peer;
-    ASSERT_EQ(CROpenCom(peer.path().c_str(), 9600), QOR_OPENED);
+    ASSERT_EQ(CROpenCom(peer.Path().c_str(), 9600), QOR_OPENED);
     PortUser other;
-    EXPECT_EQ(other.Ask("open " + peer.path()), QOR_E_BUSY);
+    EXPECT_EQ(other.Ask("open " + peer.Path()), QOR_E_BUSY);
     ExpectRead(peer);
 
     ASSERT_EQ(CRCloseCom(), QOR_OK);
-    EXPECT_EQ(other.Ask("open " + peer.path()), QOR_OPENED);
-    EXPECT_EQ(CROpenCom(peer.path().c_str(), 9600), QOR_E_BUSY);
+    EXPECT_EQ(other.Ask("open " + peer.Path()), QOR_OPENED);
+    EXPECT_EQ(CROpenCom(peer.Path().c_str(), 9600), QOR_E_BUSY);
 }
 
 // The lock must not depend on the holder closing: a crash lets go of it too.
 TEST_F(Exclusive, AKilledHolderLetsGo) {
     Peer peer;
     PortUser holder;
-    ASSERT_EQ(holder.Ask("open " + peer.path()), QOR_OPENED);
-    EXPECT_EQ(CROpenCom(peer.path().c_str(), 9600), QOR_E_BUSY);
+    ASSERT_EQ(holder.Ask("open " + peer.Path()), QOR_OPENED);
+    EXPECT_EQ(CROpenCom(peer.Path().c_str(), 9600), QOR_E_BUSY);
     holder.Kill();
-    ASSERT_EQ(CROpenCom(peer.path().c_str(), 9600), QOR_OPENED);
+    ASSERT_EQ(CROpenCom(peer.Path().c_str(), 9600), QOR_OPENED);
     ExpectRead(peer);
 }
 
@@ -135,7 +135,7 @@ using RestoredSettings = PortSafety;
 // the close must give every one of these back.
 TEST_F(RestoredSettings, TheCloseGivesBackWhatTheOpenFound) {
     Peer peer;
-    const int line = ::open(peer.path().c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    const int line = ::open(peer.Path().c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
     ASSERT_GE(line, 0);
     termios set{};
     ASSERT_EQ(::tcgetattr(line, &set), 0);
@@ -151,7 +151,7 @@ TEST_F(RestoredSettings, TheCloseGivesBackWhatTheOpenFound) {
     termios found{};
     ASSERT_EQ(::tcgetattr(line, &found), 0);
 
-    ASSERT_EQ(CROpenCom(peer.path().c_str(), 115200), QOR_OPENED);
+    ASSERT_EQ(CROpenCom(peer.Path().c_str(), 115200), QOR_OPENED);
     termios open{};
     ASSERT_EQ(::tcgetattr(line, &open), 0);
     EXPECT_EQ(open.c_lflag & ICANON, 0u);  // the open did change the line
@@ -170,15 +170,15 @@ using RefusedDevices = PortSafety;
 // session and leave it raw: under any name, it is refused untouched.
 TEST_F(RefusedDevices, TheCallersOwnControllingTerminal) {
     Peer peer;
-    const int line = ::open(peer.path().c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    const int line = ::open(peer.Path().c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
     ASSERT_GE(line, 0);
     termios found{};
     ASSERT_EQ(::tcgetattr(line, &found), 0);
 
     {
-        PortUser user({"--controlling-terminal", peer.path()});
+        PortUser user({"--controlling-terminal", peer.Path()});
         EXPECT_EQ(user.Ask("open /dev/tty"), QOR_E_NOT_PORT);
-        EXPECT_EQ(user.Ask("open " + peer.path()), QOR_E_NOT_PORT);
+        EXPECT_EQ(user.Ask("open " + peer.Path()), QOR_E_NOT_PORT);
         EXPECT_EQ(user.Ask("read"), QOR_E_NOT_OPEN);
     }
     EXPECT_FALSE(peer.Readable(milliseconds(50)));
@@ -188,14 +188,14 @@ TEST_F(RefusedDevices, TheCallersOwnControllingTerminal) {
     ::close(line);
 
     // For a process it does not control, the same terminal is a line.
-    EXPECT_EQ(CROpenCom(peer.path().c_str(), 9600), QOR_OPENED);
+    EXPECT_EQ(CROpenCom(peer.Path().c_str(), 9600), QOR_OPENED);
 }
 
 // Each open of /dev/ptmx makes a new master: never a reader's line.
 TEST_F(RefusedDevices, ThePseudoTerminalMultiplexer) {
     EXPECT_EQ(CROpenCom("/dev/ptmx", 9600), QOR_E_NOT_PORT);
     GuardedSn out;
-    EXPECT_EQ(CRReadCardSN(&out.aux, out.sn(), 0, 1), QOR_E_NOT_OPEN);
+    EXPECT_EQ(CRReadCardSN(&out.aux, out.Sn(), 0, 1), QOR_E_NOT_OPEN);
 }
 
 }  // namespace

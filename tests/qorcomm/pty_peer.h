@@ -53,7 +53,7 @@ public:
         Hangup();
     }
 
-    const std::string& path() const { return path_; }
+    const std::string& Path() const { return path_; }
 
     // In the background: waits for one request, then writes what `reply`
     // makes of its SEQ, or hangs up when there is no `reply`.

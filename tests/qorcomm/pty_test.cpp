@@ -38,12 +38,12 @@ protected:
 
 TEST_F(Pty, ReadsACardOverTheLine) {
     Peer peer;
-    ASSERT_EQ(CROpenCom(peer.path().c_str(), 9600), QOR_OPENED);
+    ASSERT_EQ(CROpenCom(peer.Path().c_str(), 9600), QOR_OPENED);
     peer.Serve([](std::uint8_t seq) { return Make(seq, kCard44); });
     GuardedSn out;
-    ASSERT_EQ(CRReadCardSN(&out.aux, out.sn(), 2, 5), QOR_OK);
+    ASSERT_EQ(CRReadCardSN(&out.aux, out.Sn(), 2, 5), QOR_OK);
     EXPECT_EQ(out.Text(), "5A3C96F00F");
-    EXPECT_EQ(out.sn()[10], '\0');
+    EXPECT_EQ(out.Sn()[10], '\0');
     EXPECT_TRUE(out.GuardsIntact());
     EXPECT_EQ(out.aux, 44);
 
@@ -54,7 +54,7 @@ TEST_F(Pty, ReadsACardOverTheLine) {
     EXPECT_EQ(CRCloseCom(), QOR_OK);
     EXPECT_EQ(CRCloseCom(), QOR_OK);
     EXPECT_TRUE(peer.SlaveClosed());
-    EXPECT_EQ(CRReadCardSN(&out.aux, out.sn(), 2, 5), QOR_E_NOT_OPEN);
+    EXPECT_EQ(CRReadCardSN(&out.aux, out.Sn(), 2, 5), QOR_E_NOT_OPEN);
 }
 
 // The test stands in for the simulator: the alias counts while its lock is
@@ -65,20 +65,20 @@ TEST_F(Pty, OpensAComNameThroughItsAlias) {
         std::filesystem::temp_directory_path() / ("qorcomm-pty-test-" + std::to_string(::getpid()));
     std::filesystem::create_directories(xdg / "qorcomm");
     std::filesystem::permissions(xdg / "qorcomm", std::filesystem::perms::owner_all);
-    std::filesystem::create_symlink(peer.path(), xdg / "qorcomm" / "COM7");
+    std::filesystem::create_symlink(peer.Path(), xdg / "qorcomm" / "COM7");
     portalias::AliasLock lock(xdg / "qorcomm" / "COM7");
     ASSERT_TRUE(lock.Held());
     const char* saved = std::getenv("XDG_RUNTIME_DIR");
-    const std::string saved_value = saved ? saved : "";
+    const std::string savedValue = saved ? saved : "";
     ::setenv("XDG_RUNTIME_DIR", xdg.c_str(), 1);
 
     EXPECT_EQ(CROpenCom("com7", 115200), QOR_OPENED);
 
-    saved ? ::setenv("XDG_RUNTIME_DIR", saved_value.c_str(), 1) : ::unsetenv("XDG_RUNTIME_DIR");
+    saved ? ::setenv("XDG_RUNTIME_DIR", savedValue.c_str(), 1) : ::unsetenv("XDG_RUNTIME_DIR");
     std::filesystem::remove_all(xdg);
     peer.Serve([](std::uint8_t seq) { return Make(seq, kCard26); });
     GuardedSn out;
-    EXPECT_EQ(CRReadCardSN(&out.aux, out.sn(), 0, 1), QOR_OK);
+    EXPECT_EQ(CRReadCardSN(&out.aux, out.Sn(), 0, 1), QOR_OK);
     EXPECT_EQ(out.Text(), "000096F00F");
 }
 
@@ -112,11 +112,11 @@ TEST_F(Pty, JudgesTheAnswer) {
     for (const auto& c : kCases) {
         SCOPED_TRACE(c.name);
         Peer peer;
-        ASSERT_EQ(CROpenCom(peer.path().c_str(), 9600), QOR_OPENED);
+        ASSERT_EQ(CROpenCom(peer.Path().c_str(), 9600), QOR_OPENED);
         peer.Serve(c.reply);
         GuardedSn out;
         const Clock::time_point start = Clock::now();
-        EXPECT_EQ(CRReadCardSN(&out.aux, out.sn(), 0, 1), c.code);
+        EXPECT_EQ(CRReadCardSN(&out.aux, out.Sn(), 0, 1), c.code);
         const auto elapsed = Clock::now() - start;
         const bool waits = c.code == QOR_E_TIMEOUT || c.code == QOR_E_PARTIAL;
         if (waits) {
@@ -134,22 +134,22 @@ TEST_F(Pty, JudgesTheAnswer) {
 
 TEST_F(Pty, ThrowsAwayBytesWaitingBeforeTheRequest) {
     Peer peer;
-    ASSERT_EQ(CROpenCom(peer.path().c_str(), 9600), QOR_OPENED);
+    ASSERT_EQ(CROpenCom(peer.Path().c_str(), 9600), QOR_OPENED);
     // The start of a frame that, kept, would swallow the answer's first bytes.
     peer.Write({0x02, 0x00, 0xD2});
     std::this_thread::sleep_for(milliseconds(100));  // let the pty deliver them
     peer.Serve([](std::uint8_t seq) { return Make(seq, kCard26); });
     GuardedSn out;
-    EXPECT_EQ(CRReadCardSN(&out.aux, out.sn(), 0, 1), QOR_OK);
+    EXPECT_EQ(CRReadCardSN(&out.aux, out.Sn(), 0, 1), QOR_OK);
 }
 
 TEST_F(Pty, BadArgumentsLeaveTheLineAlone) {
     Peer peer;
-    ASSERT_EQ(CROpenCom(peer.path().c_str(), 9600), QOR_OPENED);
+    ASSERT_EQ(CROpenCom(peer.Path().c_str(), 9600), QOR_OPENED);
     GuardedSn out;
     EXPECT_EQ(CRReadCardSN(&out.aux, nullptr, 0, 1), QOR_E_ARGUMENT);
-    EXPECT_EQ(CRReadCardSN(&out.aux, out.sn(), 4, 1), QOR_E_ARGUMENT);
-    EXPECT_EQ(CRReadCardSN(&out.aux, out.sn(), 0, 6), QOR_E_ARGUMENT);
+    EXPECT_EQ(CRReadCardSN(&out.aux, out.Sn(), 4, 1), QOR_E_ARGUMENT);
+    EXPECT_EQ(CRReadCardSN(&out.aux, out.Sn(), 0, 6), QOR_E_ARGUMENT);
     EXPECT_TRUE(out.Untouched());
     EXPECT_FALSE(peer.Readable(milliseconds(50)));
 }
@@ -157,21 +157,21 @@ TEST_F(Pty, BadArgumentsLeaveTheLineAlone) {
 TEST_F(Pty, RefusesRatesThePlatformCannotSet) {
     Peer peer;
     for (std::int32_t baud : {0, -9600, 12345, 9601, INT32_MAX, INT32_MIN}) {
-        EXPECT_EQ(CROpenCom(peer.path().c_str(), baud), QOR_E_BAUD) << baud;
+        EXPECT_EQ(CROpenCom(peer.Path().c_str(), baud), QOR_E_BAUD) << baud;
     }
     for (std::int32_t baud : {50, 1200, 115200}) {
-        EXPECT_EQ(CROpenCom(peer.path().c_str(), baud), QOR_OPENED) << baud;
+        EXPECT_EQ(CROpenCom(peer.Path().c_str(), baud), QOR_OPENED) << baud;
     }
 }
 
 TEST_F(Pty, AHangupIsAnIoErrorAtOnce) {
     Peer peer;
-    ASSERT_EQ(CROpenCom(peer.path().c_str(), 9600), QOR_OPENED);
+    ASSERT_EQ(CROpenCom(peer.Path().c_str(), 9600), QOR_OPENED);
     peer.Serve(nullptr);
     GuardedSn out;
     const Clock::time_point start = Clock::now();
-    EXPECT_EQ(CRReadCardSN(&out.aux, out.sn(), 0, 1), QOR_E_IO);
-    EXPECT_EQ(CRReadCardSN(&out.aux, out.sn(), 0, 1), QOR_E_IO);
+    EXPECT_EQ(CRReadCardSN(&out.aux, out.Sn(), 0, 1), QOR_E_IO);
+    EXPECT_EQ(CRReadCardSN(&out.aux, out.Sn(), 0, 1), QOR_E_IO);
     EXPECT_LT(Clock::now() - start, milliseconds(400));
     EXPECT_TRUE(out.Untouched());
 }
@@ -179,12 +179,12 @@ TEST_F(Pty, AHangupIsAnIoErrorAtOnce) {
 TEST_F(Pty, OpeningAgainClosesTheOpenPort) {
     Peer first;
     Peer second;
-    ASSERT_EQ(CROpenCom(first.path().c_str(), 9600), QOR_OPENED);
-    ASSERT_EQ(CROpenCom(second.path().c_str(), 9600), QOR_OPENED);
+    ASSERT_EQ(CROpenCom(first.Path().c_str(), 9600), QOR_OPENED);
+    ASSERT_EQ(CROpenCom(second.Path().c_str(), 9600), QOR_OPENED);
     EXPECT_TRUE(first.SlaveClosed());
     second.Serve([](std::uint8_t seq) { return Make(seq, kCard26); });
     GuardedSn out;
-    EXPECT_EQ(CRReadCardSN(&out.aux, out.sn(), 0, 1), QOR_OK);
+    EXPECT_EQ(CRReadCardSN(&out.aux, out.Sn(), 0, 1), QOR_OK);
 }
 
 }  // namespace

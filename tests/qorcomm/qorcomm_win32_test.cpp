@@ -38,10 +38,10 @@ struct Read {
     GuardedSn out;
 };
 
-Read ReadCard(std::int32_t card_type, std::int32_t code_type) {
+Read ReadCard(std::int32_t cardType, std::int32_t codeType) {
     Read read{};
     const Clock::time_point start = Clock::now();
-    read.code = CRReadCardSN(&read.out.aux, read.out.sn(), card_type, code_type);
+    read.code = CRReadCardSN(&read.out.aux, read.out.Sn(), cardType, codeType);
     read.took = std::chrono::duration_cast<milliseconds>(Clock::now() - start);
     return read;
 }

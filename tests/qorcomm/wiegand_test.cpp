@@ -14,8 +14,8 @@ namespace {
 using Bytes = std::vector<std::uint8_t>;
 
 struct Vector {
-    std::uint64_t card_id;
-    int card_type;
+    std::uint64_t cardId;
+    int cardType;
     Bytes frame;
     std::string numbers[kCodeTypeCount];  // by code type; "TOO_WIDE" for that failure
 };
@@ -80,23 +80,23 @@ CardNumberText Sentinel() {
     return text;
 }
 
-std::int32_t Decode(const Bytes& frame, int card_type, int code_type, CardNumberText& out) {
-    return DecodeCardNumber(frame, kBits[card_type], card_type, code_type, out);
+std::int32_t Decode(const Bytes& frame, int cardType, int codeType, CardNumberText& out) {
+    return DecodeCardNumber(frame, kBits[cardType], cardType, codeType, out);
 }
 
 TEST(Wiegand, DecodesEveryFormatByEveryCodeType) {
     for (const Vector& v : kVectors) {
-        for (int code_type = 0; code_type < kCodeTypeCount; ++code_type) {
-            SCOPED_TRACE(testing::Message() << std::hex << v.card_id << " card type " << v.card_type
-                                            << " code type " << code_type);
+        for (int codeType = 0; codeType < kCodeTypeCount; ++codeType) {
+            SCOPED_TRACE(testing::Message() << std::hex << v.cardId << " card type " << v.cardType
+                                            << " code type " << codeType);
             CardNumberText out = Sentinel();
-            const std::int32_t result = Decode(v.frame, v.card_type, code_type, out);
-            if (v.numbers[code_type] == "TOO_WIDE") {
+            const std::int32_t result = Decode(v.frame, v.cardType, codeType, out);
+            if (v.numbers[codeType] == "TOO_WIDE") {
                 EXPECT_EQ(result, QOR_E_TOO_WIDE);
                 EXPECT_EQ(out, Sentinel());
             } else {
                 ASSERT_EQ(result, QOR_OK);
-                EXPECT_EQ(std::string(out.data()), v.numbers[code_type]);
+                EXPECT_EQ(std::string(out.data()), v.numbers[codeType]);
                 EXPECT_EQ(out[10], '\0');
             }
         }
@@ -107,13 +107,13 @@ TEST(Wiegand, RefusesEveryFlippedBit) {
     // Every single-bit error in any of these frames breaks a parity or the
     // check nibble: each bit is covered by exactly one check.
     for (const Vector& v : kVectors) {
-        for (int bit = 0; bit < kBits[v.card_type]; ++bit) {
+        for (int bit = 0; bit < kBits[v.cardType]; ++bit) {
             Bytes frame = v.frame;
             frame[static_cast<std::size_t>(bit / 8)] ^=
                 static_cast<std::uint8_t>(0x80 >> (bit % 8));
             CardNumberText out = Sentinel();
-            EXPECT_EQ(Decode(frame, v.card_type, 1, out), QOR_E_PARITY)
-                << "card type " << v.card_type << " bit " << bit;
+            EXPECT_EQ(Decode(frame, v.cardType, 1, out), QOR_E_PARITY)
+                << "card type " << v.cardType << " bit " << bit;
             EXPECT_EQ(out, Sentinel());
         }
     }
@@ -124,9 +124,9 @@ TEST(Wiegand, RefusesFramesThatDoNotFitTheFormat) {
     const struct {
         const char* name;
         Bytes frame;
-        int bit_count;
-        int card_type;
-        int code_type;
+        int bitCount;
+        int cardType;
+        int codeType;
         std::int32_t code;
     } kCases[] = {
         {"pad bit set", {0x4B, 0x78, 0x07, 0xC1}, 26, 0, 1, QOR_E_BAD_FRAME},
@@ -147,7 +147,7 @@ TEST(Wiegand, RefusesFramesThatDoNotFitTheFormat) {
     };
     for (const auto& c : kCases) {
         CardNumberText out = Sentinel();
-        EXPECT_EQ(DecodeCardNumber(c.frame, c.bit_count, c.card_type, c.code_type, out), c.code)
+        EXPECT_EQ(DecodeCardNumber(c.frame, c.bitCount, c.cardType, c.codeType, out), c.code)
             << c.name;
         EXPECT_EQ(out, Sentinel()) << c.name;
     }

@@ -25,11 +25,11 @@ const char* const kPort = "COM4096";
 
 TEST(SimAliasAfterSigkill, LeadsNowhereAndANewSimulatorTakesTheName) {
     PrivateRuntimeDir runtime;
-    const fs::path alias = runtime.alias(kPort);
+    const fs::path alias = runtime.Alias(kPort);
     {
         SimProcess killed({"--port", kPort});
-        ASSERT_FALSE(killed.firstLine().empty()) << killed.errorOutput();
-        ASSERT_EQ(killed.stop(SIGKILL), 128 + SIGKILL);
+        ASSERT_FALSE(killed.FirstLine().empty()) << killed.ErrorOutput();
+        ASSERT_EQ(killed.Stop(SIGKILL), 128 + SIGKILL);
     }
     ASSERT_TRUE(fs::is_symlink(alias)) << "a killed simulator cannot remove its alias";
 
@@ -47,15 +47,15 @@ TEST(SimAliasAfterSigkill, LeadsNowhereAndANewSimulatorTakesTheName) {
     EXPECT_EQ(::poll(&written, 1, 50), 0) << "something reached the session's terminal";
 
     SimProcess next({"--port", kPort});
-    const std::string terminal = next.firstLine();
-    ASSERT_FALSE(terminal.empty()) << next.errorOutput();
+    const std::string terminal = next.FirstLine();
+    ASSERT_FALSE(terminal.empty()) << next.ErrorOutput();
     EXPECT_EQ(fs::read_symlink(alias), terminal);
     ASSERT_EQ(CROpenCom(kPort, 9600), QOR_OPENED);
     unsigned char sn[11] = {};
     EXPECT_EQ(CRReadCardSN(nullptr, sn, 2, 5), QOR_OK);
     EXPECT_STREQ(reinterpret_cast<char*>(sn), "00A1B2C3D4");
     EXPECT_EQ(CRCloseCom(), QOR_OK);
-    EXPECT_EQ(next.stop(), 0);
+    EXPECT_EQ(next.Stop(), 0);
     EXPECT_FALSE(fs::exists(fs::symlink_status(alias)));
     ::close(session);
 }

@@ -32,7 +32,7 @@ struct ReadResult {
     milliseconds took;
 };
 
-ReadResult readCard(int32_t cardType, int32_t codeType) {
+ReadResult ReadCard(int32_t cardType, int32_t codeType) {
     unsigned char sn[11] = {};
     int32_t aux = -1;
     const auto start = Clock::now();
@@ -47,22 +47,22 @@ ReadResult readCard(int32_t cardType, int32_t codeType) {
 template <typename Param>
 class LibraryAgainstSim : public testing::TestWithParam<Param> {
 protected:
-    virtual std::vector<std::string> simArgs() const = 0;
+    virtual std::vector<std::string> SimArgs() const = 0;
 
     void SetUp() override {
         std::vector<std::string> args{"--port", kPort};
-        const std::vector<std::string> more = simArgs();
+        const std::vector<std::string> more = SimArgs();
         args.insert(args.end(), more.begin(), more.end());
         sim_.emplace(args);
-        ASSERT_FALSE(sim_->firstLine().empty()) << "qor-sim did not start";
+        ASSERT_FALSE(sim_->FirstLine().empty()) << "qor-sim did not start";
         ASSERT_EQ(CROpenCom(kPort, 9600), QOR_OPENED);
     }
 
     void TearDown() override {
         EXPECT_EQ(CRCloseCom(), QOR_OK);
-        EXPECT_EQ(sim_->stop(SIGTERM), 0);
+        EXPECT_EQ(sim_->Stop(SIGTERM), 0);
         EXPECT_FALSE(
-            std::filesystem::exists(std::filesystem::symlink_status(runtime_.alias(kPort))));
+            std::filesystem::exists(std::filesystem::symlink_status(runtime_.Alias(kPort))));
     }
 
 private:
@@ -85,7 +85,7 @@ struct CardCase {
 
 class LibraryReadsCard : public LibraryAgainstSim<CardCase> {
 protected:
-    std::vector<std::string> simArgs() const override { return {"--card", GetParam().cardArg}; }
+    std::vector<std::string> SimArgs() const override { return {"--card", GetParam().cardArg}; }
 };
 
 TEST_P(LibraryReadsCard, GivesTheNumberForEachFormatAndCodeType) {
@@ -93,7 +93,7 @@ TEST_P(LibraryReadsCard, GivesTheNumberForEachFormatAndCodeType) {
     for (const ExpectedRead& expected : GetParam().reads) {
         SCOPED_TRACE("card type " + std::to_string(expected.cardType) + ", code type " +
                      std::to_string(expected.codeType));
-        const ReadResult got = readCard(expected.cardType, expected.codeType);
+        const ReadResult got = ReadCard(expected.cardType, expected.codeType);
         EXPECT_EQ(got.code, expected.code);
         if (expected.code == QOR_OK) {
             EXPECT_EQ(got.sn, expected.sn);
@@ -106,7 +106,7 @@ TEST_P(LibraryReadsCard, GivesTheNumberForEachFormatAndCodeType) {
     ASSERT_EQ(CRCloseCom(), QOR_OK);
     ASSERT_EQ(CROpenCom(kPort, 115200), QOR_OPENED);
     const ExpectedRead& first = GetParam().reads.front();
-    EXPECT_EQ(readCard(first.cardType, first.codeType).sn, first.sn);
+    EXPECT_EQ(ReadCard(first.cardType, first.codeType).sn, first.sn);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -151,7 +151,7 @@ struct FaultCase {
 
 class LibraryMeetsFault : public LibraryAgainstSim<FaultCase> {
 protected:
-    std::vector<std::string> simArgs() const override { return GetParam().simArgs; }
+    std::vector<std::string> SimArgs() const override { return GetParam().simArgs; }
 };
 
 // Every second read is faulty, so each fault must be reported, within the
@@ -160,7 +160,7 @@ TEST_P(LibraryMeetsFault, ReportsItAndRecovers) {
     const std::vector<int32_t>& codes = GetParam().codes;
     for (std::size_t i = 0; i < codes.size(); ++i) {
         SCOPED_TRACE("read " + std::to_string(i + 1));
-        const ReadResult got = readCard(static_cast<int32_t>(i % 4), 1);
+        const ReadResult got = ReadCard(static_cast<int32_t>(i % 4), 1);
         EXPECT_EQ(got.code, codes[i]);
         EXPECT_LT(got.took, kReadBound);
     }

@@ -9,17 +9,17 @@
 namespace qorsim {
 namespace {
 
-ParseOutcome parse(const std::vector<std::string_view>& args) { return parseOptions(args); }
+ParseOutcome Parse(const std::vector<std::string_view>& args) { return ParseOptions(args); }
 
-Options accepted(const std::vector<std::string_view>& args) {
-    const ParseOutcome outcome = parse(args);
+Options Accepted(const std::vector<std::string_view>& args) {
+    const ParseOutcome outcome = Parse(args);
     if (const auto* error = std::get_if<UsageError>(&outcome))
         ADD_FAILURE() << "refused: " << error->message;
     return std::holds_alternative<Options>(outcome) ? std::get<Options>(outcome) : Options{};
 }
 
 TEST(Options, Defaults) {
-    const Options options = accepted({});
+    const Options options = Accepted({});
     EXPECT_FALSE(options.port);
     EXPECT_EQ(options.reader.cardId, 0x00A1B2C3D4u);
     EXPECT_TRUE(options.reader.faults.empty());
@@ -28,15 +28,15 @@ TEST(Options, Defaults) {
 }
 
 TEST(Options, AcceptedForms) {
-    EXPECT_EQ(accepted({"--card", "0x5a1b2c3d4e"}).reader.cardId, 0x5A1B2C3D4Eu);
-    EXPECT_EQ(accepted({"--card=FFFFFFFFFF"}).reader.cardId, 0xFFFFFFFFFFu);
-    EXPECT_EQ(accepted({"--card", "0X0000000000001"}).reader.cardId, 1u);
-    EXPECT_FALSE(accepted({"--no-card"}).reader.cardId);
-    EXPECT_EQ(accepted({"--port", "com12"}).port, "COM12");
-    EXPECT_EQ(accepted({"--port", "COM999999999"}).port, "COM999999999");
-    EXPECT_TRUE(accepted({"-v"}).verbose);
+    EXPECT_EQ(Accepted({"--card", "0x5a1b2c3d4e"}).reader.cardId, 0x5A1B2C3D4Eu);
+    EXPECT_EQ(Accepted({"--card=FFFFFFFFFF"}).reader.cardId, 0xFFFFFFFFFFu);
+    EXPECT_EQ(Accepted({"--card", "0X0000000000001"}).reader.cardId, 1u);
+    EXPECT_FALSE(Accepted({"--no-card"}).reader.cardId);
+    EXPECT_EQ(Accepted({"--port", "com12"}).port, "COM12");
+    EXPECT_EQ(Accepted({"--port", "COM999999999"}).port, "COM999999999");
+    EXPECT_TRUE(Accepted({"-v"}).verbose);
 
-    const Options faults = accepted({"--fault", "parity", "--fault=silent", "--fault-every", "5"});
+    const Options faults = Accepted({"--fault", "parity", "--fault=silent", "--fault-every", "5"});
     EXPECT_EQ(faults.reader.faults, (std::vector<Fault>{Fault::Parity, Fault::Silent}));
     EXPECT_EQ(faults.reader.faultEvery, 5u);
 }
@@ -49,7 +49,7 @@ struct Refusal {
 class OptionsRefused : public testing::TestWithParam<Refusal> {};
 
 TEST_P(OptionsRefused, WithAMessageNamingTheProblem) {
-    const ParseOutcome outcome = parse(GetParam().args);
+    const ParseOutcome outcome = Parse(GetParam().args);
     ASSERT_TRUE(std::holds_alternative<UsageError>(outcome));
     EXPECT_NE(std::get<UsageError>(outcome).message.find(GetParam().messagePart), std::string::npos)
         << std::get<UsageError>(outcome).message;

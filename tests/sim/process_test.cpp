@@ -23,15 +23,15 @@ namespace fs = std::filesystem;
 TEST(SimCommandLine, UsageErrorExitsWith2AndSaysWhy) {
     PrivateRuntimeDir runtime;
     SimProcess sim({"--card", "0x10000000000"});
-    EXPECT_EQ(sim.waitForExit(), 2);
-    EXPECT_NE(sim.errorOutput().find("more than 40 bits"), std::string::npos);
-    EXPECT_TRUE(sim.firstLine(std::chrono::milliseconds(0)).empty());
+    EXPECT_EQ(sim.WaitForExit(), 2);
+    EXPECT_NE(sim.ErrorOutput().find("more than 40 bits"), std::string::npos);
+    EXPECT_TRUE(sim.FirstLine(std::chrono::milliseconds(0)).empty());
 }
 
 TEST(SimCommandLine, HelpListsTheOptionsAndExitsWith0) {
     SimProcess sim({"--help"});
-    EXPECT_EQ(sim.firstLine(), "Usage: qor-sim [OPTION]...");
-    EXPECT_EQ(sim.waitForExit(), 0);
+    EXPECT_EQ(sim.FirstLine(), "Usage: qor-sim [OPTION]...");
+    EXPECT_EQ(sim.WaitForExit(), 0);
 }
 
 class SimShutdown : public testing::TestWithParam<int> {};
@@ -40,17 +40,17 @@ class SimShutdown : public testing::TestWithParam<int> {};
 TEST_P(SimShutdown, RemovesTheAliasAndExitsWith0) {
     PrivateRuntimeDir runtime;
     SimProcess sim({"--port", "COM4"});
-    const std::string terminal = sim.firstLine();
+    const std::string terminal = sim.FirstLine();
     ASSERT_FALSE(terminal.empty());
 
-    const fs::path alias = runtime.alias("COM4");
+    const fs::path alias = runtime.Alias("COM4");
     ASSERT_TRUE(fs::is_symlink(alias));
     EXPECT_EQ(fs::read_symlink(alias), terminal);
     struct stat dir {};
     ASSERT_EQ(::stat(alias.parent_path().c_str(), &dir), 0);
     EXPECT_EQ(dir.st_mode & 0777, 0700u);
 
-    EXPECT_EQ(sim.stop(GetParam()), 0);
+    EXPECT_EQ(sim.Stop(GetParam()), 0);
     EXPECT_FALSE(fs::exists(fs::symlink_status(alias)));
 }
 
@@ -65,39 +65,39 @@ INSTANTIATE_TEST_SUITE_P(Signals, SimShutdown, testing::Values(SIGINT, SIGTERM, 
 
 TEST(SimAlias, ReplacesADanglingLink) {
     PrivateRuntimeDir runtime;
-    const fs::path alias = runtime.alias("COM3");
+    const fs::path alias = runtime.Alias("COM3");
     fs::create_directory(alias.parent_path());
     fs::create_symlink("/dev/pts/no-such-terminal", alias);
 
     SimProcess sim({"--port", "COM3"});
-    const std::string terminal = sim.firstLine();
-    ASSERT_FALSE(terminal.empty()) << sim.errorOutput();
+    const std::string terminal = sim.FirstLine();
+    ASSERT_FALSE(terminal.empty()) << sim.ErrorOutput();
     EXPECT_EQ(fs::read_symlink(alias), terminal);
-    EXPECT_EQ(sim.stop(), 0);
+    EXPECT_EQ(sim.Stop(), 0);
 }
 
 TEST(SimAlias, RefusesAPortAnotherSimulatorServes) {
     PrivateRuntimeDir runtime;
     SimProcess first({"--port", "COM3"});
-    const std::string terminal = first.firstLine();
+    const std::string terminal = first.FirstLine();
     ASSERT_FALSE(terminal.empty());
 
     SimProcess second({"--port", "COM3"});
-    EXPECT_EQ(second.waitForExit(), 1);
-    EXPECT_NE(second.errorOutput().find("another simulator"), std::string::npos);
-    EXPECT_EQ(fs::read_symlink(runtime.alias("COM3")), terminal);
-    EXPECT_EQ(first.stop(), 0);
+    EXPECT_EQ(second.WaitForExit(), 1);
+    EXPECT_NE(second.ErrorOutput().find("another simulator"), std::string::npos);
+    EXPECT_EQ(fs::read_symlink(runtime.Alias("COM3")), terminal);
+    EXPECT_EQ(first.Stop(), 0);
 }
 
 TEST(SimAlias, RefusesToReplaceSomethingThatIsNotALink) {
     PrivateRuntimeDir runtime;
-    const fs::path alias = runtime.alias("COM3");
+    const fs::path alias = runtime.Alias("COM3");
     fs::create_directory(alias.parent_path());
     std::ofstream(alias) << "keep me";
 
     SimProcess sim({"--port", "COM3"});
-    EXPECT_EQ(sim.waitForExit(), 1);
-    EXPECT_NE(sim.errorOutput().find("is not a link"), std::string::npos);
+    EXPECT_EQ(sim.WaitForExit(), 1);
+    EXPECT_NE(sim.ErrorOutput().find("is not a link"), std::string::npos);
     EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(alias)));
     EXPECT_EQ(fs::file_size(alias), 7u);
 }
@@ -105,14 +105,14 @@ TEST(SimAlias, RefusesToReplaceSomethingThatIsNotALink) {
 // The library would ignore an alias there, and someone else could replace it.
 TEST(SimAlias, RefusesAFolderOthersCanWriteTo) {
     PrivateRuntimeDir runtime;
-    const fs::path folder = runtime.alias("COM3").parent_path();
+    const fs::path folder = runtime.Alias("COM3").parent_path();
     fs::create_directory(folder);
     fs::permissions(folder, fs::perms::owner_all | fs::perms::group_write);
 
     SimProcess sim({"--port", "COM3"});
-    ASSERT_EQ(sim.waitForExit(), 1);
-    EXPECT_NE(sim.errorOutput().find("nobody else can write to"), std::string::npos);
-    EXPECT_FALSE(fs::exists(fs::symlink_status(runtime.alias("COM3"))));
+    ASSERT_EQ(sim.WaitForExit(), 1);
+    EXPECT_NE(sim.ErrorOutput().find("nobody else can write to"), std::string::npos);
+    EXPECT_FALSE(fs::exists(fs::symlink_status(runtime.Alias("COM3"))));
 }
 
 // Without XDG_RUNTIME_DIR the alias goes to a per-user folder in /tmp. The
@@ -124,17 +124,17 @@ TEST(SimAlias, FallsBackToAPerUserFolderInTmp) {
     const fs::path alias = fs::path("/tmp/qorcomm-" + std::to_string(::getuid())) / port;
 
     SimProcess sim({"--port", port});
-    const std::string terminal = sim.firstLine();
-    ASSERT_FALSE(terminal.empty()) << sim.errorOutput();
+    const std::string terminal = sim.FirstLine();
+    ASSERT_FALSE(terminal.empty()) << sim.ErrorOutput();
     EXPECT_EQ(fs::read_symlink(alias), terminal);
-    EXPECT_EQ(sim.stop(), 0);
+    EXPECT_EQ(sim.Stop(), 0);
     EXPECT_FALSE(fs::exists(fs::symlink_status(alias)));
 }
 
 using Bytes = std::vector<std::uint8_t>;
 
 // Everything that arrives on `fd` until `gap` passes without a byte.
-Bytes readUntilQuiet(int fd, std::chrono::milliseconds gap) {
+Bytes ReadUntilQuiet(int fd, std::chrono::milliseconds gap) {
     Bytes got;
     pollfd watched{fd, POLLIN, 0};
     while (::poll(&watched, 1, static_cast<int>(gap.count())) > 0) {
@@ -152,7 +152,7 @@ Bytes readUntilQuiet(int fd, std::chrono::milliseconds gap) {
 // Frame bytes computed with Python's binascii.crc_hqx(data, 0xFFFF).
 TEST(SimTerminal, PassesBinaryFramesUntouchedAndResynchronises) {
     SimProcess sim({});
-    const std::string terminal = sim.firstLine();
+    const std::string terminal = sim.FirstLine();
     ASSERT_FALSE(terminal.empty());
     const int fd = ::open(terminal.c_str(), O_RDWR | O_NOCTTY);
     ASSERT_GE(fd, 0);
@@ -166,16 +166,16 @@ TEST(SimTerminal, PassesBinaryFramesUntouchedAndResynchronises) {
     const Bytes readFormat0{0x02, 0x11, 0x52, 0x01, 0x00, 0xEA, 0x4C, 0x03};
     ASSERT_EQ(::write(fd, readFormat0.data(), readFormat0.size()), 8);
     EXPECT_EQ(
-        readUntilQuiet(fd, std::chrono::milliseconds(300)),
+        ReadUntilQuiet(fd, std::chrono::milliseconds(300)),
         (Bytes{0x02, 0x11, 0xD2, 0x06, 0x00, 0x1A, 0x59, 0x61, 0xEA, 0x40, 0x67, 0x97, 0x03}));
 
     const Bytes readFormat9{0x02, 0x0A, 0x52, 0x01, 0x09, 0x7E, 0xDD, 0x03};
     ASSERT_EQ(::write(fd, readFormat9.data(), readFormat9.size()), 8);
-    EXPECT_EQ(readUntilQuiet(fd, std::chrono::milliseconds(300)),
+    EXPECT_EQ(ReadUntilQuiet(fd, std::chrono::milliseconds(300)),
               (Bytes{0x02, 0x0A, 0xD2, 0x01, 0x02, 0xF4, 0xEC, 0x03}));
 
     ::close(fd);
-    EXPECT_EQ(sim.stop(), 0);
+    EXPECT_EQ(sim.Stop(), 0);
 }
 
 }  // namespace

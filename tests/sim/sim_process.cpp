@@ -17,7 +17,7 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-int remainingMs(Clock::time_point deadline) {
+int RemainingMs(Clock::time_point deadline) {
     const auto left =
         std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
     return left.count() > 0 ? static_cast<int>(left.count()) : 0;
@@ -84,13 +84,13 @@ SimProcess::~SimProcess() {
     ::close(err_);
 }
 
-std::string SimProcess::firstLine(std::chrono::milliseconds timeout) {
+std::string SimProcess::FirstLine(std::chrono::milliseconds timeout) {
     const auto deadline = Clock::now() + timeout;
     for (;;) {
         if (const auto newline = pendingOut_.find('\n'); newline != std::string::npos)
             return pendingOut_.substr(0, newline);
         pollfd watched{out_, POLLIN, 0};
-        if (::poll(&watched, 1, remainingMs(deadline)) <= 0) return {};
+        if (::poll(&watched, 1, RemainingMs(deadline)) <= 0) return {};
         char buffer[256];
         const ssize_t n = ::read(out_, buffer, sizeof buffer);
         if (n <= 0) return {};
@@ -98,12 +98,12 @@ std::string SimProcess::firstLine(std::chrono::milliseconds timeout) {
     }
 }
 
-int SimProcess::stop(int signo) {
+int SimProcess::Stop(int signo) {
     ::kill(pid_, signo);
-    return waitForExit();
+    return WaitForExit();
 }
 
-int SimProcess::waitForExit(std::chrono::milliseconds timeout) {
+int SimProcess::WaitForExit(std::chrono::milliseconds timeout) {
     const auto deadline = Clock::now() + timeout;
     for (;;) {
         int status = 0;
@@ -117,7 +117,7 @@ int SimProcess::waitForExit(std::chrono::milliseconds timeout) {
     }
 }
 
-std::string SimProcess::errorOutput() {
+std::string SimProcess::ErrorOutput() {
     std::string text;
     char buffer[256];
     for (ssize_t n; (n = ::read(err_, buffer, sizeof buffer)) > 0;)

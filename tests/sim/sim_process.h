@@ -19,8 +19,8 @@ public:
     PrivateRuntimeDir(const PrivateRuntimeDir&) = delete;
     PrivateRuntimeDir& operator=(const PrivateRuntimeDir&) = delete;
 
-    const std::filesystem::path& path() const { return path_; }
-    std::filesystem::path alias(const std::string& port) const { return path_ / "qorcomm" / port; }
+    const std::filesystem::path& Path() const { return path_; }
+    std::filesystem::path Alias(const std::string& port) const { return path_ / "qorcomm" / port; }
 
 private:
     std::filesystem::path path_;
@@ -39,19 +39,19 @@ public:
 
     // The first line the simulator printed (the terminal's path), without
     // its newline; empty when none came within the timeout.
-    std::string firstLine(std::chrono::milliseconds timeout = std::chrono::seconds(5));
+    std::string FirstLine(std::chrono::milliseconds timeout = std::chrono::seconds(5));
 
     // Sends `signo` and waits; see waitForExit.
-    int stop(int signo = SIGTERM);
+    int Stop(int signo = SIGTERM);
 
     // The exit code, or 128 + the signal that killed it; -1 when it was
     // still running after the timeout.
-    int waitForExit(std::chrono::milliseconds timeout = std::chrono::seconds(5));
+    int WaitForExit(std::chrono::milliseconds timeout = std::chrono::seconds(5));
 
-    pid_t pid() const { return pid_; }
+    pid_t Pid() const { return pid_; }
 
     // Everything it wrote on stderr; call once it has exited.
-    std::string errorOutput();
+    std::string ErrorOutput();
 
 private:
     pid_t pid_ = -1;

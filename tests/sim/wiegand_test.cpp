@@ -24,9 +24,9 @@ class WiegandEncoding : public testing::TestWithParam<Vector> {};
 
 TEST_P(WiegandEncoding, MatchesIndependentlyBuiltFrame) {
     const Vector& v = GetParam();
-    const WiegandFrame frame = encodeWiegand(v.format, v.cardId);
+    const WiegandFrame frame = EncodeWiegand(v.format, v.cardId);
     EXPECT_EQ(frame.bitCount, v.bitCount);
-    EXPECT_EQ(packBits(frame), v.packed);
+    EXPECT_EQ(PackBits(frame), v.packed);
 }
 
 INSTANTIATE_TEST_SUITE_P(

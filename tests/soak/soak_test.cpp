@@ -66,7 +66,7 @@ TEST(Soak, EveryCycleGivesTheRightNumberOrTheFaultsCode) {
                                   "5A3C96F00F", "--fault-every", std::to_string(kFaultEvery)};
     for (const auto& fault : kFaults) args.insert(args.end(), {"--fault", fault.kind});
     simtest::SimProcess sim(args);
-    ASSERT_FALSE(sim.firstLine().empty()) << "qor-sim did not start";
+    ASSERT_FALSE(sim.FirstLine().empty()) << "qor-sim did not start";
     const std::string self = std::to_string(getpid());
 
     const int cycles = Cycles();
@@ -95,16 +95,16 @@ TEST(Soak, EveryCycleGivesTheRightNumberOrTheFaultsCode) {
 
         if (cycle == warmUp) {
             descriptorsAfterWarmUp = OpenDescriptors(self);
-            simDescriptorsAfterWarmUp = OpenDescriptors(std::to_string(sim.pid()));
+            simDescriptorsAfterWarmUp = OpenDescriptors(std::to_string(sim.Pid()));
             residentAfterWarmUp = ResidentKiB();
         }
     }
     EXPECT_EQ(faults, cycles / kFaultEvery);
     EXPECT_EQ(OpenDescriptors(self), descriptorsAfterWarmUp);
-    EXPECT_EQ(OpenDescriptors(std::to_string(sim.pid())), simDescriptorsAfterWarmUp);
+    EXPECT_EQ(OpenDescriptors(std::to_string(sim.Pid())), simDescriptorsAfterWarmUp);
     // Allocator noise, not growth: a leak per cycle would show thousands of KiB.
     EXPECT_LE(ResidentKiB() - residentAfterWarmUp, 512);
-    EXPECT_EQ(sim.stop(SIGTERM), 0);
+    EXPECT_EQ(sim.Stop(SIGTERM), 0);
 }
 
 }  // namespace

@@ -25,25 +25,25 @@ const QStringList kLines = {"打开串口成功", "", "读取卡号：0000B2C3D4
 class MessageListTest : public ::testing::Test {
 protected:
     MessageListTest() {
-        list_.resize(545, 100);  // edMsg's size in the window
-        for (const QString& line : kLines) list_.AppendLine(line);
+        list.resize(545, 100);  // edMsg's size in the window
+        for (const QString& line : kLines) list.AppendLine(line);
         QGuiApplication::clipboard()->setText("before");
     }
 
     void ShowActive() {
-        list_.show();
-        list_.activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(&list_));
-        list_.setFocus();
+        list.show();
+        list.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&list));
+        list.setFocus();
     }
 
-    QPoint At(int row) const { return list_.RowRect(row).center(); }
+    QPoint At(int row) const { return list.RowRect(row).center(); }
     // The list acts on the press, as a list box does.
     void Click(int row, Qt::MouseButton button = Qt::LeftButton) {
-        QTest::mousePress(list_.viewport(), button, {}, At(row));
+        QTest::mousePress(list.viewport(), button, {}, At(row));
     }
     void Press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
-        QTest::keyClick(&list_, key, modifiers);
+        QTest::keyClick(&list, key, modifiers);
     }
     static QString Clipboard() { return QGuiApplication::clipboard()->text(); }
 
@@ -51,7 +51,7 @@ protected:
     // keyboard; gives the menu's entries and whether each could be chosen.
     std::vector<std::pair<QString, bool>> ChooseFromMenu(int row, const QString& entry) {
         std::vector<std::pair<QString, bool>> entries;
-        QTimer::singleShot(0, &list_, [&] {
+        QTimer::singleShot(0, &list, [&] {
             auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
             if (menu == nullptr) return;
             for (QAction* action : menu->actions()) {
@@ -62,12 +62,12 @@ protected:
         });
         Click(row, Qt::RightButton);
         QContextMenuEvent event(QContextMenuEvent::Mouse, At(row),
-                                list_.viewport()->mapToGlobal(At(row)));
-        QApplication::sendEvent(list_.viewport(), &event);
+                                list.viewport()->mapToGlobal(At(row)));
+        QApplication::sendEvent(list.viewport(), &event);
         return entries;
     }
 
-    qor::MessageList list_;
+    qor::MessageList list;
 };
 
 TEST_F(MessageListTest, CtrlCCopiesTheCurrentLineAndAfterCtrlAEveryLine) {
@@ -79,10 +79,10 @@ TEST_F(MessageListTest, CtrlCCopiesTheCurrentLineAndAfterCtrlAEveryLine) {
     Press(Qt::Key_C, Qt::ControlModifier);
     EXPECT_EQ(Clipboard(), kLines[2]);
 
-    for (int i = 0; i < 100; ++i) list_.AppendLine(QString::number(i));
+    for (int i = 0; i < 100; ++i) list.AppendLine(QString::number(i));
     Press(Qt::Key_A, Qt::ControlModifier);
-    list_.AppendLine("after Ctrl+A");
-    EXPECT_EQ(list_.FirstVisibleRow(), 0) << "neither selecting nor appending scrolls";
+    list.AppendLine("after Ctrl+A");
+    EXPECT_EQ(list.FirstVisibleRow(), 0) << "neither selecting nor appending scrolls";
     Press(Qt::Key_C, Qt::ControlModifier);
     const QStringList copied = Clipboard().split('\n');
     ASSERT_EQ(copied.size(), 103);
@@ -100,7 +100,7 @@ TEST_F(MessageListTest, ContextMenuCopiesTheSelectionOrEveryLine) {
     using Entries = std::vector<std::pair<QString, bool>>;
     EXPECT_EQ(ChooseFromMenu(0, "复制"), (Entries{{"复制", true}, {"全部复制", true}}));
     EXPECT_EQ(Clipboard(), kLines[0]);
-    EXPECT_EQ(list_.CurrentRow(), 0) << "the right click picked the line";
+    EXPECT_EQ(list.CurrentRow(), 0) << "the right click picked the line";
 
     ChooseFromMenu(2, "全部复制");
     EXPECT_EQ(Clipboard(), kLines.join('\n'));
@@ -114,11 +114,11 @@ TEST_F(MessageListTest, ContextMenuCopiesTheSelectionOrEveryLine) {
 
 TEST_F(MessageListTest, OnlyALineCutOffShowsAsATooltip) {
     const QString longLine = "无法加载读卡器库：" + QString(100, 'x') + " <b>&";
-    list_.AppendLine(longLine);
+    list.AppendLine(longLine);
     ShowActive();
     const auto hover = [this](int row) {
-        QHelpEvent help(QEvent::ToolTip, At(row), list_.viewport()->mapToGlobal(At(row)));
-        QApplication::sendEvent(list_.viewport(), &help);
+        QHelpEvent help(QEvent::ToolTip, At(row), list.viewport()->mapToGlobal(At(row)));
+        QApplication::sendEvent(list.viewport(), &help);
     };
     hover(0);
     EXPECT_FALSE(QToolTip::isVisible());
@@ -130,7 +130,7 @@ TEST_F(MessageListTest, OnlyALineCutOffShowsAsATooltip) {
 
 TEST_F(MessageListTest, ScreenReadersSeeOneItemPerLine) {
     ShowActive();
-    QAccessibleInterface* tree = QAccessible::queryAccessibleInterface(&list_);
+    QAccessibleInterface* tree = QAccessible::queryAccessibleInterface(&list);
     ASSERT_NE(tree, nullptr);
     EXPECT_EQ(tree->role(), QAccessible::List);
     ASSERT_EQ(tree->childCount(), 3);
@@ -143,7 +143,7 @@ TEST_F(MessageListTest, ScreenReadersSeeOneItemPerLine) {
         EXPECT_EQ(tree->indexOfChild(item), row);
         EXPECT_EQ(tree->child(row), item) << "one interface per line, kept";
     }
-    const QPoint centre = list_.viewport()->mapToGlobal(At(2));
+    const QPoint centre = list.viewport()->mapToGlobal(At(2));
     EXPECT_EQ(tree->childAt(centre.x(), centre.y()), tree->child(2));
 
     EXPECT_EQ(tree->focusChild(), nullptr) << "no current line yet";
@@ -176,14 +176,14 @@ TEST_F(MessageListTest, ScreenReadersAreToldOfEachNewLineAndTheFocus) {
         }
     } restore;
     seen.clear();
-    watched = &list_;
+    watched = &list;
 
-    list_.AppendLine("关闭串口成功");
+    list.AppendLine("关闭串口成功");
     Click(3);
     using Events = std::vector<std::pair<QAccessible::Event, QString>>;
     EXPECT_EQ(seen, (Events{{QAccessible::ObjectCreated, "关闭串口成功"},
                             {QAccessible::Focus, "关闭串口成功"}}));
-    EXPECT_EQ(QAccessible::queryAccessibleInterface(&list_)->childCount(), 4);
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(&list)->childCount(), 4);
 }
 
 }  // namespace

@@ -123,14 +123,14 @@ bool FamilyInstalled(const std::wstring& family) {
 // the font mapper still answers with a Chinese face because the font asks
 // for GB2312 characters.
 const std::wstring& WindowFamily() {
-    static const std::wstring family = [] {
+    static const std::wstring kFamily = [] {
         for (std::string_view name : window::kWindowFontFamilies) {
             std::wstring wide = Widen(name);
             if (FamilyInstalled(wide)) return wide;
         }
         return Widen(window::kWindowFontFamilies.front());
     }();
-    return family;
+    return kFamily;
 }
 
 HFONT MakeFont(const std::wstring& family, double points, BYTE charSet, UINT dpi) {
