@@ -47,6 +47,9 @@ inline constexpr double kWindowFontPoints = 9.0;
 // children still use the window font.
 inline constexpr std::string_view kOwnFontFamily = "MS Sans Serif";
 inline constexpr double kOwnFontPoints = 8.25;
+// The message list's context menu: copy the selected lines, copy them all.
+inline constexpr std::string_view kCopyText = "复制";
+inline constexpr std::string_view kCopyAllText = "全部复制";
 
 using enum ControlKind;
 

@@ -16,12 +16,17 @@
 #include <QStyleOptionFocusRect>
 #include <QToolTip>
 
+#include "control_table.h"
 #include "message_list_accessible.h"
 
 namespace qor {
 namespace {
 
 constexpr int kTextIndent = 2;
+
+QString MenuText(std::string_view utf8) {
+    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+}
 
 void PutOnClipboard(const QStringList& lines) {
     if (!lines.isEmpty()) QGuiApplication::clipboard()->setText(lines.join(u'\n'));
@@ -172,9 +177,10 @@ void MessageList::keyPressEvent(QKeyEvent* event) {
 
 void MessageList::contextMenuEvent(QContextMenuEvent* event) {
     QMenu menu(this);
-    QAction* copyLines = menu.addAction(QStringLiteral("复制"), this, &MessageList::Copy);
+    QAction* copyLines = menu.addAction(MenuText(window::kCopyText), this, &MessageList::Copy);
     copyLines->setEnabled(selectedAll_ > 0 || current_ >= 0);
-    QAction* copyEvery = menu.addAction(QStringLiteral("全部复制"), this, &MessageList::CopyAll);
+    QAction* copyEvery =
+        menu.addAction(MenuText(window::kCopyAllText), this, &MessageList::CopyAll);
     copyEvery->setEnabled(Count() > 0);
     QPoint at = event->globalPos();
     // From the keyboard the menu opens at the current line, if it is in view.

@@ -7,6 +7,9 @@
 #include <cstring>
 #include <vector>
 
+#include "control_table.h"
+#include "wide_text.h"
+
 namespace qor {
 namespace {
 
@@ -277,8 +280,10 @@ void MessageList::ShowMenu(LPARAM at) {
     if (menu == nullptr) return;
     const bool anySelected = SendMessageW(list_, LB_GETSELCOUNT, 0, 0) > 0;
     const bool anyLine = SendMessageW(list_, LB_GETCOUNT, 0, 0) > 0;
-    AppendMenuW(menu, MF_STRING | (anySelected ? MF_ENABLED : MF_GRAYED), kCopy, L"复制");
-    AppendMenuW(menu, MF_STRING | (anyLine ? MF_ENABLED : MF_GRAYED), kCopyAll, L"全部复制");
+    AppendMenuW(menu, MF_STRING | (anySelected ? MF_ENABLED : MF_GRAYED), kCopy,
+                Widen(window::kCopyText).c_str());
+    AppendMenuW(menu, MF_STRING | (anyLine ? MF_ENABLED : MF_GRAYED), kCopyAll,
+                Widen(window::kCopyAllText).c_str());
     const auto chosen = static_cast<UINT>(
         TrackPopupMenu(menu, TPM_RETURNCMD | TPM_NONOTIFY | TPM_RIGHTBUTTON, where.x, where.y, 0,
                        GetAncestor(list_, GA_ROOT), nullptr));
