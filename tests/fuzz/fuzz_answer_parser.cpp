@@ -42,7 +42,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     if (whole.code != pieces.code) std::abort();
     if (whole.code == QOR_OK &&
-        (whole.byte_count > qorcomm::kMaxPayload || whole.byte_count != (whole.bit_count + 7) / 8 ||
+        (whole.byteCount > qorcomm::kMaxPayload || whole.byteCount != (whole.bitCount + 7) / 8 ||
          !std::equal(whole.Bits().begin(), whole.Bits().end(), pieces.Bits().begin(),
                      pieces.Bits().end())))
         std::abort();

@@ -10,13 +10,13 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size == 0) return 0;
     // The first byte picks the locale's separator, one of them multi-byte.
-    static constexpr std::string_view separators[] = {".", ",", "\xD9\xAB"};
-    const std::string_view separator = separators[data[0] % 3];
+    static constexpr std::string_view kSeparators[] = {".", ",", "\xD9\xAB"};
+    const std::string_view separator = kSeparators[data[0] % 3];
     const std::string_view text(reinterpret_cast<const char*>(data + 1), size - 1);
 
     const std::int32_t baud = qor::BaudFromText(text, separator);
     const std::optional<double> value = qor::ParseNumeric(text, separator);
-    if (!value && baud != qor::DEFAULT_BAUD) std::abort();
+    if (!value && baud != qor::kDefaultBaud) std::abort();
     if (value && std::isnan(*value)) std::abort();
     // Plain digits must come out as themselves.
     if (!text.empty() && text.size() <= 9 &&
