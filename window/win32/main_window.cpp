@@ -149,17 +149,22 @@ HFONT MakeFont(const std::wstring& family, double points, BYTE charSet, UINT dpi
 // A drop-down combo box is as tall as its font makes it, unless the height
 // of its edit part is set. What a given setting yields is measured rather
 // than assumed: Wine adds two pixels to the setting that Windows does not.
-void FitComboHeight(HWND combo, int height) {
+// `guess`, when not CB_ERR, is tried first (the setting that fitted another
+// combo box with the same font); returns the setting that fitted.
+LRESULT FitComboHeight(HWND combo, int height, LRESULT guess) {
+    if (guess != CB_ERR) SendMessageW(combo, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), guess);
     LRESULT setting = SendMessageW(combo, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0);
-    if (setting == CB_ERR) return;
+    if (setting == CB_ERR) return CB_ERR;
     for (int attempt = 0; attempt < 3; ++attempt) {
         RECT shown = {};
         GetWindowRect(combo, &shown);
         const int difference = height - static_cast<int>(shown.bottom - shown.top);
-        if (difference == 0 || setting + difference < 1) return;
+        if (difference == 0) return setting;
+        if (setting + difference < 1) return CB_ERR;
         setting += difference;
         SendMessageW(combo, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), setting);
     }
+    return CB_ERR;
 }
 
 void RegisterFormClass(HINSTANCE instance, WNDPROC procedure) {
@@ -191,7 +196,7 @@ Form1::Form1(ReaderLibrary& library) : controller_(library, *this) {
     dpi_ = GetDpiForWindow(window_);
     MakeFonts();
     BuildControls();
-    LayOut();
+    LayOut(Placing::AlreadyInPlace);
     SelectDefaults();
     Centre();
     // Focus starts on the lowest tab index that can take it.
@@ -223,8 +228,12 @@ void Form1::BuildControls() {
         const ControlClass control = ClassOf(row.kind);
         DWORD style = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | control.style;
         if ((row.traits & window::kStartsDisabled) != 0) style |= WS_DISABLED;
+        // Made where it belongs: under Wine each later move is a round trip
+        // to the display server.
+        const RECT at = Placement(row);
         controls_[i] = CreateWindowExW(
-            control.exStyle, control.name, Widen(row.text).c_str(), style, 0, 0, 0, 0, window_,
+            control.exStyle, control.name, Widen(row.text).c_str(), style, at.left, at.top,
+            at.right - at.left, at.bottom - at.top, window_,
             reinterpret_cast<HMENU>(static_cast<INT_PTR>(window::ControlId(row.name))), instance,
             nullptr);
     }
@@ -258,24 +267,37 @@ void Form1::MakeFonts() {
         MakeFont(Widen(window::kOwnFontFamily), window::kOwnFontPoints, DEFAULT_CHARSET, dpi_));
 }
 
-// Places and sizes every control for the window's current DPI, with the
-// fonts made for it.
-void Form1::LayOut() {
+// Where a control goes at the window's current DPI, in the window's client
+// area. A combo box's height includes its dropped list.
+RECT Form1::Placement(const ControlRow& row) const {
+    const POINT at = OffsetInWindow(row);
+    const int height = Scale(row.height);
+    const int dropped = row.kind == ControlKind::ComboBox
+                            ? height * static_cast<int>(EntryCount(row.name) + 1)
+                            : height;
+    const int left = Scale(at.x);
+    const int top = Scale(at.y);
+    return {left, top, left + Scale(row.width), top + dropped};
+}
+
+// Gives every control the fonts made for the window's current DPI, places
+// and sizes it unless it was just made in place, and fits the combo boxes'
+// heights.
+void Form1::LayOut(Placing placing) {
+    const BOOL redraw = IsWindowVisible(window_);
+    LRESULT comboSetting = CB_ERR;
     for (std::size_t i = 0; i < window::kControls.size(); ++i) {
         const ControlRow& row = window::kControls[i];
         HWND control = controls_[i];
         HFONT font = (row.traits & window::kOwnFont) != 0 ? ownFont_.get() : windowFont_.get();
-        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
-
-        const POINT at = OffsetInWindow(row);
-        const int height = Scale(row.height);
-        // A combo box's height includes its dropped list.
-        const int dropped = row.kind == ControlKind::ComboBox
-                                ? height * static_cast<int>(EntryCount(row.name) + 1)
-                                : height;
-        SetWindowPos(control, nullptr, Scale(at.x), Scale(at.y), Scale(row.width), dropped,
-                     SWP_NOZORDER | SWP_NOACTIVATE);
-        if (row.kind == ControlKind::ComboBox) FitComboHeight(control, height);
+        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), redraw);
+        if (placing == Placing::Move) {
+            const RECT at = Placement(row);
+            SetWindowPos(control, nullptr, at.left, at.top, at.right - at.left, at.bottom - at.top,
+                         SWP_NOZORDER | SWP_NOACTIVATE);
+        }
+        if (row.kind == ControlKind::ComboBox)
+            comboSetting = FitComboHeight(control, Scale(row.height), comboSetting);
     }
 }
 
@@ -330,7 +352,7 @@ LRESULT Form1::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_DPICHANGED: {
             dpi_ = HIWORD(wParam);
             MakeFonts();
-            LayOut();
+            LayOut(Placing::Move);
             const RECT& suggested = *reinterpret_cast<const RECT*>(lParam);
             SetWindowPos(window_, nullptr, suggested.left, suggested.top,
                          suggested.right - suggested.left, suggested.bottom - suggested.top,

@@ -52,7 +52,9 @@ private:
     void BuildControls();
     void SelectDefaults();
     void MakeFonts();
-    void LayOut();
+    enum class Placing { AlreadyInPlace, Move };
+    RECT Placement(const window::ControlRow& row) const;
+    void LayOut(Placing placing);
     void Centre();
     int Scale(int twips) const;
     void SetEnabled(HWND control, bool enabled);
