@@ -1,6 +1,7 @@
 #include "bare_window.h"
 
 #include "control_table.h"
+#include "wide_text.h"
 
 namespace {
 
@@ -30,9 +31,23 @@ DWORD StyleOf(ControlKind kind) {
     return 0;
 }
 
+// The window's font, made once as the window makes it at 96 DPI.
+HFONT SongFont() {
+    static const HFONT kFont = [] {
+        LOGFONTW font = {};
+        font.lfHeight = -MulDiv(static_cast<int>(qor::window::kWindowFontPoints * 100), 96, 7200);
+        font.lfWeight = FW_NORMAL;
+        font.lfCharSet = GB2312_CHARSET;
+        font.lfQuality = NONANTIALIASED_QUALITY;
+        qor::Widen(qor::window::kWindowFontFamilies.front()).copy(font.lfFaceName, LF_FACESIZE - 1);
+        return CreateFontIndirectW(&font);
+    }();
+    return kFont;
+}
+
 }  // namespace
 
-HWND MakeBareWindow() {
+HWND MakeBareWindow(bool withTexts) {
     static const bool kRegistered = [] {
         WNDCLASSW windowClass = {};
         windowClass.lpfnWndProc = DefWindowProcW;
@@ -46,15 +61,19 @@ HWND MakeBareWindow() {
                   qor::window::TwipsToPixels(qor::window::kClientHeightTwips)};
     const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
     AdjustWindowRect(&frame, style, FALSE);
-    HWND window = CreateWindowExW(0, L"BareWindow", L"", style, CW_USEDEFAULT, CW_USEDEFAULT,
-                                  frame.right - frame.left, frame.bottom - frame.top, nullptr,
-                                  nullptr, GetModuleHandleW(nullptr), nullptr);
+    const std::wstring caption = withTexts ? qor::Widen(qor::window::kCaption) : L"";
+    HWND window = CreateWindowExW(0, L"BareWindow", caption.c_str(), style, CW_USEDEFAULT,
+                                  CW_USEDEFAULT, frame.right - frame.left, frame.bottom - frame.top,
+                                  nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
     for (const qor::window::ControlRow& row : qor::window::kControls) {
-        CreateWindowExW(0, ClassOf(row.kind), L"", WS_CHILD | WS_VISIBLE | StyleOf(row.kind),
-                        qor::window::TwipsToPixels(row.left), qor::window::TwipsToPixels(row.top),
-                        qor::window::TwipsToPixels(row.width),
-                        qor::window::TwipsToPixels(row.height), window, nullptr,
-                        GetModuleHandleW(nullptr), nullptr);
+        const std::wstring text = withTexts ? qor::Widen(row.text) : L"";
+        HWND control = CreateWindowExW(
+            0, ClassOf(row.kind), text.c_str(), WS_CHILD | WS_VISIBLE | StyleOf(row.kind),
+            qor::window::TwipsToPixels(row.left), qor::window::TwipsToPixels(row.top),
+            qor::window::TwipsToPixels(row.width), qor::window::TwipsToPixels(row.height), window,
+            nullptr, GetModuleHandleW(nullptr), nullptr);
+        if (withTexts)
+            SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(SongFont()), FALSE);
     }
     return window;
 }

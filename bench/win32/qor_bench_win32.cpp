@@ -3,6 +3,7 @@
 // controls, and the read round trip through Wine's serial layer to qor-sim
 // on COM1.
 #include <windows.h>
+// After windows.h, whose types it uses.
 #include <psapi.h>
 
 #include <algorithm>
@@ -43,7 +44,9 @@ std::string Format(const char* format, double value) {
 void Row(const std::string& measure, const std::string& figure, const char* goal, bool met) {
     // A figure without a goal is shown, not judged.
     std::printf("| %s | %s | %s | %s |\n", measure.c_str(), figure.c_str(), goal,
-                std::string_view(goal) == "-" ? "-" : met ? "yes" : "no");
+                std::string_view(goal) == "-" ? "-"
+                : met                         ? "yes"
+                                              : "no");
 }
 
 std::wstring ProgramFolder() {
@@ -72,7 +75,8 @@ void Drain() {
 
 // Construct, show and paint once; `make` returns the top-level window and
 // `destroy` takes it away again.
-double StartupMicroseconds(const std::function<HWND()>& make, const std::function<void()>& destroy) {
+double StartupMicroseconds(const std::function<HWND()>& make,
+                           const std::function<void()>& destroy) {
     const auto start = Clock::now();
     HWND window = make();
     ShowWindow(window, SW_SHOW);
@@ -93,25 +97,35 @@ void BenchStartup() {
     };
     const auto destroyForm = [&] { form.reset(); };
     const auto makeBare = [&] { return bare = MakeBareWindow(); };
+    const auto makeBareWithTexts = [&] { return bare = MakeBareWindow(true); };
     const auto destroyBare = [&] { DestroyWindow(bare); };
-    StartupMicroseconds(makeForm, destroyForm);  // the first of each pays for classes and fonts
+    // The first of each pays for classes and fonts.
+    StartupMicroseconds(makeForm, destroyForm);
     StartupMicroseconds(makeBare, destroyBare);
-    std::vector<double> ours, yardstick;
+    StartupMicroseconds(makeBareWithTexts, destroyBare);
+    std::vector<double> ours, yardstick, yardstickWithTexts;
     for (int i = 0; i < 30; ++i) {
         ours.push_back(StartupMicroseconds(makeForm, destroyForm));
         yardstick.push_back(StartupMicroseconds(makeBare, destroyBare));
+        yardstickWithTexts.push_back(StartupMicroseconds(makeBareWithTexts, destroyBare));
     }
-    const double ratio = Median(ours) / Median(yardstick);
-    Row("Windows: window start-up (construct, show, first paint), median",
-        Format("%.0f us", Median(ours)) + " vs bare " + Format("%.0f us", Median(yardstick)) +
-            ": ratio " + Format("%.2f", ratio),
-        "ratio <= 1.10", ratio <= 1.10);
+    const auto row = [&](const char* measure, const std::vector<double>& against) {
+        const double ratio = Median(ours) / Median(against);
+        Row(measure,
+            Format("%.0f us", Median(ours)) + " vs " + Format("%.0f us", Median(against)) +
+                ": ratio " + Format("%.2f", ratio),
+            "ratio <= 1.10", ratio <= 1.10);
+    };
+    row("Windows: window start-up (construct, show, first paint), median, vs a bare Win32 window",
+        yardstick);
+    row("Windows: the same, vs a bare Win32 window showing the same texts in the same font",
+        yardstickWithTexts);
 }
 
 // Starts a program and reads its peak working set once start-up has settled
 // (no change for half a second, 10 s at most).
-double SettledPeakMiB(const std::wstring& program) {
-    std::wstring command = L"\"" + program + L"\"";
+double SettledPeakMiB(const std::wstring& program, const std::wstring& arguments = L"") {
+    std::wstring command = L"\"" + program + L"\"" + arguments;
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process = {};
@@ -138,12 +152,17 @@ double SettledPeakMiB(const std::wstring& program) {
 
 void BenchMemory() {
     const double ours = SettledPeakMiB(ProgramFolder() + L"\\qor-demo.exe");
-    const double bare = SettledPeakMiB(ProgramFolder() + L"\\bare-win32-window.exe");
-    const double ratio = ours / bare;
-    Row("Windows: peak working set after start-up, vs a bare Win32 window",
-        Format("%.1f MiB", ours) + " vs " + Format("%.1f MiB", bare) + ": ratio " +
-            Format("%.2f", ratio),
-        "ratio <= 1.10", ours > 0 && bare > 0 && ratio <= 1.10);
+    const auto row = [&](const char* measure, const std::wstring& arguments) {
+        const double bare = SettledPeakMiB(ProgramFolder() + L"\\bare-win32-window.exe", arguments);
+        const double ratio = ours / bare;
+        Row(measure,
+            Format("%.1f MiB", ours) + " vs " + Format("%.1f MiB", bare) + ": ratio " +
+                Format("%.2f", ratio),
+            "ratio <= 1.10", ours > 0 && bare > 0 && ratio <= 1.10);
+    };
+    row("Windows: peak working set after start-up, vs a bare Win32 window", L"");
+    row("Windows: the same, vs a bare Win32 window showing the same texts in the same font",
+        L" --texts");
 }
 
 void BenchRoundTrip() {
