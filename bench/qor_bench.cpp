@@ -24,24 +24,16 @@
 #include "qorcomm.h"
 #include "reader_controller.h"
 #include "sim_process.h"
+#include "statistics.h"
 
 extern char** environ;
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-double Microseconds(Clock::duration d) {
-    return std::chrono::duration<double, std::micro>(d).count();
-}
-
-double Percentile(std::vector<double> values, double p) {
-    std::sort(values.begin(), values.end());
-    const auto index = static_cast<std::size_t>(p * static_cast<double>(values.size() - 1) + 0.5);
-    return values[index];
-}
-
-double Median(std::vector<double> values) { return Percentile(std::move(values), 0.5); }
+using bench::Clock;
+using bench::Median;
+using bench::Microseconds;
+using bench::Percentile;
 
 struct Row {
     std::string measure;

@@ -18,22 +18,14 @@
 #include "bare_window.h"
 #include "main_window.h"
 #include "qorcomm.h"
+#include "statistics.h"
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-double Microseconds(Clock::duration d) {
-    return std::chrono::duration<double, std::micro>(d).count();
-}
-
-double Percentile(std::vector<double> values, double p) {
-    std::sort(values.begin(), values.end());
-    const auto index = static_cast<std::size_t>(p * static_cast<double>(values.size() - 1) + 0.5);
-    return values[index];
-}
-
-double Median(std::vector<double> values) { return Percentile(std::move(values), 0.5); }
+using bench::Clock;
+using bench::Median;
+using bench::Microseconds;
+using bench::Percentile;
 
 std::string Format(const char* format, double value) {
     char text[64];
