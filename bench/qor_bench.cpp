@@ -20,6 +20,7 @@
 #include <QWidget>
 
 #include "bare_window.h"
+#include "instant_library.h"
 #include "main_window.h"
 #include "qorcomm.h"
 #include "reader_controller.h"
@@ -57,18 +58,7 @@ public:
     void AppendLog(std::string_view) override {}
 };
 
-// Answers at once, as a library with no device behind it would.
-class InstantLibrary : public qor::ReaderLibrary {
-public:
-    std::int32_t CROpenCom(const char*, std::int32_t) override { return 1; }
-    std::int32_t CRCloseCom() override { return 0; }
-    std::int32_t CRReadCardSN(std::int32_t&, unsigned char* sn, std::int32_t,
-                              std::int32_t) override {
-        std::memcpy(sn, "0000B2C3D4", 11);
-        return 0;
-    }
-    std::string BindFailure() const override { return {}; }
-};
+using bench::InstantLibrary;
 
 double MicrosecondsPerCall(const std::function<void()>& call) {
     constexpr int kCalls = 20000;

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "bare_window.h"
+#include "instant_library.h"
 #include "main_window.h"
 #include "qorcomm.h"
 #include "statistics.h"
@@ -48,17 +49,7 @@ std::wstring ProgramFolder() {
     return folder.substr(0, folder.find_last_of(L"\\/"));
 }
 
-class InstantLibrary : public qor::ReaderLibrary {
-public:
-    std::int32_t CROpenCom(const char*, std::int32_t) override { return 1; }
-    std::int32_t CRCloseCom() override { return 0; }
-    std::int32_t CRReadCardSN(std::int32_t&, unsigned char* sn, std::int32_t,
-                              std::int32_t) override {
-        std::memcpy(sn, "0000B2C3D4", 11);
-        return 0;
-    }
-    std::string BindFailure() const override { return {}; }
-};
+using bench::InstantLibrary;
 
 void Drain() {
     MSG message;
