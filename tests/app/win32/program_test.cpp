@@ -9,28 +9,9 @@
 #include <iterator>
 #include <string>
 
+#include "demo_program.h"
+
 namespace {
-
-std::wstring OwnFolder() {
-    wchar_t path[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring folder = path;
-    return folder.substr(0, folder.find_last_of(L"\\/"));
-}
-
-struct Search {
-    DWORD process;
-    HWND window;
-};
-
-BOOL CALLBACK MatchVisible(HWND window, LPARAM search) {
-    auto* wanted = reinterpret_cast<Search*>(search);
-    DWORD process = 0;
-    GetWindowThreadProcessId(window, &process);
-    if (process != wanted->process || !IsWindowVisible(window)) return TRUE;
-    wanted->window = window;
-    return FALSE;
-}
 
 std::string Contents(const std::wstring& file) {
     std::ifstream in{std::filesystem::path(file)};  // text mode: the library writes CRLF
@@ -48,28 +29,10 @@ void ExpectCleanClose(const wchar_t* way, Close close) {
     DeleteFileW(callLog.c_str());
     SetEnvironmentVariableW(L"QOR_TEST_CALL_LOG", callLog.c_str());
 
-    std::wstring command = L"\"" + OwnFolder() + L"\\qor-demo.exe\"";
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process = {};
-    ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                               nullptr, &startup, &process));
-    Search search = {process.dwProcessId, nullptr};
-    for (int i = 0; i < 400 && search.window == nullptr; ++i) {
-        EnumWindows(MatchVisible, reinterpret_cast<LPARAM>(&search));
-        if (search.window == nullptr) Sleep(50);
-    }
-    EXPECT_NE(search.window, nullptr) << "no window";
-    if (search.window != nullptr) close(search.window);
-
-    const bool ended = WaitForSingleObject(process.hProcess, 20000) == WAIT_OBJECT_0;
-    if (!ended) TerminateProcess(process.hProcess, 99);
-    DWORD code = 0;
-    GetExitCodeProcess(process.hProcess, &code);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    EXPECT_TRUE(ended) << "still running";
-    EXPECT_EQ(code, 0u);
+    const demo::Program program;
+    EXPECT_NE(program.Window(), nullptr) << "no window";
+    if (program.Window() != nullptr) close(program.Window());
+    EXPECT_EQ(program.WaitForExit(), 0u) << "still running (259), or failed";
     EXPECT_EQ(Contents(callLog), "CRCloseCom\n") << "exactly one close, in the library beside it";
     DeleteFileW(callLog.c_str());
 }

@@ -1,0 +1,98 @@
+#pragma once
+
+// qor-demo.exe from the test's own folder, started as a user starts it and
+// driven from outside through its controls, as a test tool drives any
+// Windows program. Shared by the program and end-to-end tests.
+#include <windows.h>
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "control_table.h"
+
+namespace demo {
+
+inline std::wstring OwnFolder() {
+    wchar_t path[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring folder = path;
+    return folder.substr(0, folder.find_last_of(L"\\/"));
+}
+
+class Program {
+public:
+    // Starts it and waits up to 20 s for its window.
+    Program() {
+        std::wstring command = L"\"" + OwnFolder() + L"\\qor-demo.exe\"";
+        STARTUPINFOW startup = {};
+        startup.cb = sizeof startup;
+        started_ = CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                  nullptr, &startup, &process_) != 0;
+        if (!started_) return;
+        WaitForInputIdle(process_.hProcess, 20000);
+        for (int i = 0; i < 400 && window_ == nullptr; ++i) {
+            EnumWindows(&Program::Match, reinterpret_cast<LPARAM>(this));
+            if (window_ == nullptr) Sleep(50);
+        }
+    }
+    ~Program() {
+        if (!started_) return;
+        if (WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT)
+            TerminateProcess(process_.hProcess, 99);
+        CloseHandle(process_.hThread);
+        CloseHandle(process_.hProcess);
+    }
+    Program(const Program&) = delete;
+    Program& operator=(const Program&) = delete;
+
+    HWND Window() const { return window_; }
+    HWND Control(std::string_view name) const {
+        return GetDlgItem(window_, qor::window::ControlId(name));
+    }
+    // As a click does: the command has run when this returns.
+    void Click(std::string_view button) const { SendMessageW(Control(button), BM_CLICK, 0, 0); }
+
+    std::wstring Text(std::string_view name) const {
+        wchar_t text[256] = {};
+        SendMessageW(Control(name), WM_GETTEXT, 256, reinterpret_cast<LPARAM>(text));
+        return text;
+    }
+
+    std::vector<std::wstring> Log() const {
+        HWND list = Control("edMsg");
+        std::vector<std::wstring> lines;
+        const LRESULT count = SendMessageW(list, LB_GETCOUNT, 0, 0);
+        for (LRESULT i = 0; i < count; ++i) {
+            std::vector<wchar_t> line(
+                static_cast<std::size_t>(SendMessageW(list, LB_GETTEXTLEN, i, 0)) + 1);
+            SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(line.data()));
+            lines.emplace_back(line.data());
+        }
+        return lines;
+    }
+
+    // Its exit code once it has ended, STILL_ACTIVE if it runs on after 20 s.
+    DWORD WaitForExit() const {
+        if (WaitForSingleObject(process_.hProcess, 20000) != WAIT_OBJECT_0) return STILL_ACTIVE;
+        DWORD code = 0;
+        GetExitCodeProcess(process_.hProcess, &code);
+        return code;
+    }
+
+private:
+    static BOOL CALLBACK Match(HWND window, LPARAM self) {
+        auto* program = reinterpret_cast<Program*>(self);
+        DWORD process = 0;
+        GetWindowThreadProcessId(window, &process);
+        if (process != program->process_.dwProcessId || !IsWindowVisible(window)) return TRUE;
+        program->window_ = window;
+        return FALSE;
+    }
+
+    bool started_ = false;
+    PROCESS_INFORMATION process_ = {};
+    HWND window_ = nullptr;
+};
+
+}  // namespace demo
