@@ -4,7 +4,7 @@
 
 namespace qor {
 
-std::string CardNumberText(const CodePage& codePage, const std::array<unsigned char, 11>& buffer) {
+std::string CardNumberText(const CodePage& codePage, std::span<const unsigned char, 11> buffer) {
     const std::string decoded = codePage.Decode(buffer.data(), buffer.size());
     constexpr int kShownCharacters = 10;
     std::size_t end = 0;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <array>
+#include <span>
 #include <string>
 
 #include "code_page.h"
@@ -9,6 +9,6 @@ namespace qor {
 
 // The card number as shown: the library's 11-byte buffer decoded whole from
 // the code page, the first ten characters kept, cut before the first NUL.
-std::string CardNumberText(const CodePage& codePage, const std::array<unsigned char, 11>& buffer);
+std::string CardNumberText(const CodePage& codePage, std::span<const unsigned char, 11> buffer);
 
 }  // namespace qor

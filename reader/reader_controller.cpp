@@ -1,5 +1,6 @@
 #include "reader_controller.h"
 
+#include <algorithm>
 #include <string>
 
 #include "card_number.h"
@@ -53,9 +54,10 @@ void ReaderController::ClosePort() noexcept {
 void ReaderController::ReadCardNumber(std::int32_t cardType, std::int32_t codeType) noexcept {
     // A library that writes fewer bytes than last time must not leave the
     // tail of an earlier card behind.
-    state_.CardSnBuf.fill(0);
+    const std::span<unsigned char, ReaderState::kCardSnSize> sn = state_.CardSnBuf();
+    std::ranges::fill(sn, 0);
     const std::int32_t result =
-        library_.CRReadCardSN(state_.ReadCardAux, state_.CardSnBuf.data(), cardType, codeType);
+        library_.CRReadCardSN(state_.ReadCardAux(), sn.data(), cardType, codeType);
     ReportBindFailure();
     if (result != 0) {
         // The box must never show a number that was not just read.
@@ -63,7 +65,7 @@ void ReaderController::ReadCardNumber(std::int32_t cardType, std::int32_t codeTy
         view_.AppendLog(std::string(texts::kReadFailed) + std::to_string(result));
         return;
     }
-    const std::string number = CardNumberText(codePage_, state_.CardSnBuf);
+    const std::string number = CardNumberText(codePage_, sn);
     view_.SetCardSn(number);
     view_.AppendLog(std::string(texts::kCardRead) + number);
 }

@@ -29,7 +29,7 @@ TEST(BindingFound, DrivesTheCommands) {
     controller.OpenPort(" COM7 ", "4800");
     controller.ReadCardNumber(-1, 5);
     controller.ClosePort();
-    EXPECT_EQ(controller.State().ReadCardAux, 1);
+    EXPECT_EQ(controller.State().ReadCardAux(), 1);
     EXPECT_EQ(view.events, (Events{"cmdOpenCom=0", "cmdCloseCom=1", "log:打开串口成功",
                                    "log:", "edCardSn=T-1C5", "log:读取卡号：T-1C5", "cmdOpenCom=1",
                                    "cmdCloseCom=0", "log:关闭串口成功", "log:"}));

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <functional>
 #include <string>
@@ -69,8 +70,8 @@ protected:
 TEST_F(ReaderControllerTest, StartsWithEverythingZero) {
     const qor::ReaderState& state = controller.State();
     EXPECT_EQ(state.ComStatus, 0);
-    EXPECT_EQ(state.ReadCardAux, 0);
-    EXPECT_EQ(state.CardSnBuf, (std::array<unsigned char, 11>{}));
+    EXPECT_EQ(state.ReadCardAux(), 0);
+    EXPECT_TRUE(std::ranges::all_of(state.CardSnBuf(), [](unsigned char b) { return b == 0; }));
     EXPECT_TRUE(view.events.empty());
 }
 
@@ -138,7 +139,7 @@ TEST_F(ReaderControllerTest, ReadShowsTheNumberAndLogsItWithoutAnEmptyLine) {
     ASSERT_EQ(library.reads.size(), 2u);
     EXPECT_EQ(library.reads[0].cardType, 2);
     EXPECT_EQ(library.reads[0].codeType, 3);
-    EXPECT_EQ(library.reads[0].sn, controller.State().CardSnBuf.data());
+    EXPECT_EQ(library.reads[0].sn, controller.State().CardSnBuf().data());
     EXPECT_EQ(view.events, (Events{"edCardSn=0000B2C3D4", "log:读取卡号：0000B2C3D4",
                                    "edCardSn=0000B2C3D4", "log:读取卡号：0000B2C3D4"}));
 }
@@ -169,7 +170,7 @@ TEST_F(ReaderControllerTest, AuxIsHandedBackAtTheSameAddressWithWhatTheLibraryLe
     controller.ReadCardNumber(0, 0);
     controller.ReadCardNumber(1, 1);
 
-    const std::int32_t* slot = &controller.State().ReadCardAux;
+    const std::int32_t* slot = &controller.State().ReadCardAux();
     ASSERT_EQ(library.reads.size(), 2u);
     EXPECT_EQ(library.reads[0].auxAddress, slot);
     EXPECT_EQ(library.reads[1].auxAddress, slot);
@@ -192,6 +193,32 @@ TEST_F(ReaderControllerTest, BufferIsZeroedBeforeEveryRead) {
 
     EXPECT_EQ(seen, (std::array<unsigned char, 11>{}));
     EXPECT_EQ(view.events.back(), "log:读取卡号：12");
+}
+
+// A vendor's library may write far more than 11 bytes of number and 4 of
+// aux; whatever it writes past them must reach nothing of the program's.
+TEST_F(ReaderControllerTest, WritesPastBothBuffersLeaveTheStateAndTheNextReadIntact) {
+    controller.OpenPort("COM1", "9600");
+    constexpr std::size_t kPast = 64;
+    library.onRead = [this](std::int32_t& aux, unsigned char* sn) {
+        std::memcpy(sn, "0123456789", 11);
+        std::memset(sn + 11, 'X', kPast);
+        auto* slot = reinterpret_cast<unsigned char*>(&aux);
+        std::memset(slot + sizeof aux, 0x7F, kPast);
+        aux += 44;
+        return 0;
+    };
+    controller.ReadCardNumber(2, 3);
+    controller.ReadCardNumber(2, 3);
+
+    ASSERT_EQ(library.reads.size(), 2u);
+    EXPECT_EQ(library.reads[1].auxAddress, library.reads[0].auxAddress);
+    EXPECT_EQ(library.reads[1].auxValue, 44);
+    EXPECT_EQ(controller.State().ReadCardAux(), 88);
+    EXPECT_EQ(controller.State().ComStatus, 1);
+    const Events read{"edCardSn=0123456789", "log:读取卡号：0123456789"};
+    EXPECT_EQ(Events(view.events.end() - 4, view.events.end() - 2), read);
+    EXPECT_EQ(Events(view.events.end() - 2, view.events.end()), read);
 }
 
 TEST_F(ReaderControllerTest, ShutdownClosesOnceAndSaysNothing) {
