@@ -1,5 +1,6 @@
 #include "card_number.h"
 
+#include "text_only.h"
 #include "utf8.h"
 
 namespace qor {
@@ -12,7 +13,7 @@ std::string CardNumberText(const CodePage& codePage, std::span<const unsigned ch
         if (decoded[end] == '\0') break;
         end += Utf8Length(static_cast<unsigned char>(decoded[end]));
     }
-    return decoded.substr(0, end);
+    return TextOnly(std::string_view(decoded).substr(0, end));
 }
 
 }  // namespace qor

@@ -25,6 +25,15 @@ std::size_t WellFormedLength(std::string_view text) {
     return length;
 }
 
+char32_t CodePoint(std::string_view sequence) {
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(sequence[i]); };
+    // The lead byte keeps 7, 5, 4 or 3 bits for 1, 2, 3 or 4 bytes.
+    static constexpr unsigned char kLeadBits[] = {0, 0x7F, 0x1F, 0x0F, 0x07};
+    char32_t codePoint = byte(0) & kLeadBits[sequence.size()];
+    for (std::size_t i = 1; i < sequence.size(); ++i) codePoint = codePoint << 6 | (byte(i) & 0x3F);
+    return codePoint;
+}
+
 std::string WellFormed(std::string_view text) {
     std::string out;
     out.reserve(text.size());

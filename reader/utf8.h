@@ -16,6 +16,9 @@ std::size_t Utf8Length(unsigned char lead);
 // Strict: no overlong forms, no surrogates, nothing above U+10FFFF.
 std::size_t WellFormedLength(std::string_view text);
 
+// The code point of one well-formed sequence (see WellFormedLength).
+char32_t CodePoint(std::string_view sequence);
+
 // `text` with every byte that starts no well-formed sequence replaced by
 // U+FFFD, so the window never receives malformed UTF-8.
 std::string WellFormed(std::string_view text);

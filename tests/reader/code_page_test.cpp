@@ -71,6 +71,28 @@ TEST(CardNumberText, DoubleByteCodePage) {
         ExpectShown("CP936", c);
 }
 
+// Nothing the library sends may act on the screen: reorder the text, move
+// the caret or break the list's line. Printable text stays as it is.
+TEST(CardNumberText, ShowsControlsAndFormatCharactersAsReplacements) {
+    const std::string f = kFffd;
+    ExpectShown("UTF-8", {"right-to-left override",
+                          "\xE2\x80\xAE"
+                          "1234567",
+                          f + "1234567"});
+    ExpectShown("UTF-8", {"line separator",
+                          "12\xE2\x80\xA8"
+                          "3",
+                          "12" + f + "3"});
+    for (const CardCase& c : {
+             CardCase{"CR LF", "12\r\n34", "12" + f + f + "34"},
+             CardCase{"TAB, BEL, BS", "\t1\a2\b3", f + "1" + f + "2" + f + "3"},
+             CardCase{"ESC, DEL", "\x1B[2J\x7F", f + "[2J" + f},
+             CardCase{"lone lead byte before a control", "1\xD6\n", "1" + f + f},
+             CardCase{"Chinese is text", "\xD6\xD0\xCE\xC4", "中文"},
+         })
+        ExpectShown("CP936", c);
+}
+
 TEST(CodePage, EncodesWhatItCanAndMarksWhatItCannot) {
     const qor::CodePage cp936("CP936");
     EXPECT_EQ(cp936.Encode("COM1"), "COM1");
