@@ -56,6 +56,7 @@ public:
     void SetCloseComEnabled(bool) override {}
     void SetCardSn(std::string_view) override {}
     void AppendLog(std::string_view) override {}
+    void SetBusy(bool) override {}
 };
 
 using bench::InstantLibrary;

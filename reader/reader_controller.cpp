@@ -25,10 +25,18 @@ ReaderController::ReaderController(ReaderLibrary& library, ReaderView& view,
       codePage_(locale.codePage),
       decimalSeparator_(locale.decimalSeparator) {}
 
+template <typename Call>
+std::int32_t ReaderController::WhileBusy(Call call) noexcept {
+    view_.SetBusy(true);
+    const std::int32_t result = call();
+    view_.SetBusy(false);
+    return result;
+}
+
 void ReaderController::OpenPort(std::string_view portText, std::string_view baudText) noexcept {
     const std::int32_t baud = BaudFromText(baudText, decimalSeparator_);
     const std::string port = codePage_.Encode(TrimSpaces(portText));
-    state_.ComStatus = library_.CROpenCom(port.c_str(), baud);
+    state_.ComStatus = WhileBusy([&] { return library_.CROpenCom(port.c_str(), baud); });
     ReportBindFailure();
     if (state_.ComStatus > 0) {
         view_.SetOpenComEnabled(false);
@@ -41,7 +49,7 @@ void ReaderController::OpenPort(std::string_view portText, std::string_view baud
 }
 
 void ReaderController::ClosePort() noexcept {
-    state_.ComStatus = library_.CRCloseCom();
+    state_.ComStatus = WhileBusy([&] { return library_.CRCloseCom(); });
     ReportBindFailure();
     // Back to the closed state even when the close failed, so the operator
     // can always try to open again.
@@ -56,8 +64,8 @@ void ReaderController::ReadCardNumber(std::int32_t cardType, std::int32_t codeTy
     // tail of an earlier card behind.
     const std::span<unsigned char, ReaderState::kCardSnSize> sn = state_.CardSnBuf();
     std::ranges::fill(sn, 0);
-    const std::int32_t result =
-        library_.CRReadCardSN(state_.ReadCardAux(), sn.data(), cardType, codeType);
+    const std::int32_t result = WhileBusy(
+        [&] { return library_.CRReadCardSN(state_.ReadCardAux(), sn.data(), cardType, codeType); });
     ReportBindFailure();
     if (result != 0) {
         // The box must never show a number that was not just read.
@@ -70,7 +78,9 @@ void ReaderController::ReadCardNumber(std::int32_t cardType, std::int32_t codeTy
     view_.AppendLog(std::string(texts::kCardRead) + number);
 }
 
-void ReaderController::ShutdownPort() noexcept { state_.ComStatus = library_.CRCloseCom(); }
+void ReaderController::ShutdownPort() noexcept {
+    state_.ComStatus = WhileBusy([&] { return library_.CRCloseCom(); });
+}
 
 void ReaderController::ReportBindFailure() {
     const std::string reason = library_.BindFailure();

@@ -55,6 +55,9 @@ public:
     const ReaderState& State() const noexcept { return state_; }
 
 private:
+    // One library call, with the window showing that it waits for it.
+    template <typename Call>
+    std::int32_t WhileBusy(Call call) noexcept;
     void ReportBindFailure();
 
     ReaderLibrary& library_;

@@ -14,8 +14,11 @@ public:
     void SetCloseComEnabled(bool enabled) override { Record("cmdCloseCom=", enabled ? "1" : "0"); }
     void SetCardSn(std::string_view text) override { Record("edCardSn=", text); }
     void AppendLog(std::string_view line) override { Record("log:", line); }
+    // Not an event: what the window shows while the library works.
+    void SetBusy(bool nowBusy) override { busy = nowBusy; }
 
     std::vector<std::string> events;
+    bool busy = false;
 
 private:
     void Record(std::string_view what, std::string_view value) {

@@ -201,6 +201,7 @@ TEST_F(ReaderControllerTest, WritesPastBothBuffersLeaveTheStateAndTheNextReadInt
     controller.OpenPort("COM1", "9600");
     constexpr std::size_t kPast = 64;
     library.onRead = [this](std::int32_t& aux, unsigned char* sn) {
+        EXPECT_TRUE(view.busy);
         std::memcpy(sn, "0123456789", 11);
         std::memset(sn + 11, 'X', kPast);
         auto* slot = reinterpret_cast<unsigned char*>(&aux);
@@ -211,6 +212,7 @@ TEST_F(ReaderControllerTest, WritesPastBothBuffersLeaveTheStateAndTheNextReadInt
     controller.ReadCardNumber(2, 3);
     controller.ReadCardNumber(2, 3);
 
+    EXPECT_FALSE(view.busy);
     ASSERT_EQ(library.reads.size(), 2u);
     EXPECT_EQ(library.reads[1].auxAddress, library.reads[0].auxAddress);
     EXPECT_EQ(library.reads[1].auxValue, 44);

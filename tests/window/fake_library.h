@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -31,6 +32,7 @@ public:
     std::int32_t CRReadCardSN(std::int32_t&, unsigned char* sn, std::int32_t cardType,
                               std::int32_t codeType) override {
         reads.emplace_back(cardType, codeType);
+        if (duringRead) duringRead();
         if (readResult == 0) std::copy(card.begin(), card.end(), sn);
         return readResult;
     }
@@ -44,6 +46,7 @@ public:
     std::int32_t openResult = 1;
     std::int32_t readResult = 0;
     std::array<unsigned char, 11> card{};
+    std::function<void()> duringRead;  // what the operator does while a read takes its time
 
     std::vector<Open> opens;
     int closes = 0;

@@ -2,11 +2,15 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <memory>
+#include <string>
 #include <string_view>
+#include <utility>
 
 #include <QApplication>
 #include <QComboBox>
+#include <QCursor>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -284,6 +288,38 @@ TEST_F(WindowTest, ReadPassesThePositionOfExactlyTheShownText) {
 
     EXPECT_EQ(library.reads,
               (std::vector<std::pair<std::int32_t, std::int32_t>>{{-1, 5}, {0, -1}}));
+}
+
+// Only X tells which input came before a call ended, so this one runs on
+// X, with clicks that go through the X server as an operator's do.
+TEST_F(WindowTest, InputMadeWhileALibraryCallRunsIsDropped) {
+    if (QGuiApplication::platformName() != "xcb") GTEST_SKIP() << "needs X";
+    form->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+    QPushButton* read = Button("btnReadCard");
+    const QPoint at = read->mapToGlobal(read->rect().center());
+    const std::string click =
+        "xdotool mousemove " + std::to_string(at.x()) + " " + std::to_string(at.y()) + " click 1";
+    const auto readsAfter = [this](std::size_t expected) {
+        for (int i = 0; i < 100 && library.reads.size() < expected; ++i) QTest::qWait(20);
+        QTest::qWait(100);  // and nothing more comes
+        return library.reads.size();
+    };
+
+    Qt::CursorShape during = Qt::ArrowCursor;
+    bool clicked = false;
+    library.duringRead = [&] {
+        if (std::exchange(clicked, true)) return;
+        if (const QCursor* cursor = QGuiApplication::overrideCursor()) during = cursor->shape();
+        ASSERT_EQ(std::system((click + " click 1").c_str()), 0);
+    };
+    Click("btnReadCard");
+    EXPECT_EQ(readsAfter(3), 1u) << "clicks made during the read ran afterwards";
+    EXPECT_EQ(during, Qt::WaitCursor);
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+
+    ASSERT_EQ(std::system(click.c_str()), 0);
+    EXPECT_EQ(readsAfter(2), 2u) << "a click after the read must count";
 }
 
 // --- closing ----------------------------------------------------------------

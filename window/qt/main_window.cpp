@@ -9,6 +9,7 @@
 #include <QCompleter>
 #include <QFontInfo>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -207,6 +208,17 @@ void Form1::SetCardSn(std::string_view text) { edCardSn_->setText(ToQString(text
 
 // No scrolling here: the view stays where the operator left it.
 void Form1::AppendLog(std::string_view line) { edMsg_->AppendLine(ToQString(line)); }
+
+void Form1::SetBusy(bool busy) {
+    if (busy) {
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+        // The thread blocks next, and would show the cursor only afterwards.
+        staleInput_.Flush();
+    } else {
+        QGuiApplication::restoreOverrideCursor();
+        staleInput_.DropUntilNow(*this);
+    }
+}
 
 // The window always closes: nothing here may refuse it.
 void Form1::closeEvent(QCloseEvent* event) {

@@ -7,6 +7,7 @@
 #include "reader_controller.h"
 #include "reader_library.h"
 #include "reader_view.h"
+#include "stale_input_xcb.h"
 
 class QCloseEvent;
 class QComboBox;
@@ -33,6 +34,7 @@ public:
     void SetCloseComEnabled(bool enabled) override;
     void SetCardSn(std::string_view text) override;
     void AppendLog(std::string_view line) override;
+    void SetBusy(bool busy) override;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -48,6 +50,7 @@ private:
     Widget* Control(std::string_view name) const;
 
     ReaderController controller_;
+    StaleInputFilter staleInput_;
     bool shutDown_ = false;
 
     QComboBox* cboPort_ = nullptr;

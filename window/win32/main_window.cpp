@@ -416,6 +416,25 @@ void Form1::AppendLog(std::string_view line) {
     SendMessageW(Control("edMsg"), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Widen(line).c_str()));
 }
 
+void Form1::SetBusy(bool busy) {
+    if (busy) {
+        // Shown at once: the thread reaches WM_SETCURSOR again only after the call.
+        cursorBeforeCall_ = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+        return;
+    }
+    SetCursor(cursorBeforeCall_);
+    // The clicks and keys made during the call wait in the queue now. They
+    // were meant for a window that could not answer, so they go; Alt+F4,
+    // the keyboard's way to close the window, still closes it.
+    MSG message;
+    bool closeAsked = false;
+    while (PeekMessageW(&message, nullptr, WM_KEYFIRST, WM_KEYLAST, PM_REMOVE))
+        closeAsked |= message.message == WM_SYSKEYDOWN && message.wParam == VK_F4;
+    while (PeekMessageW(&message, nullptr, WM_MOUSEFIRST, WM_MOUSELAST, PM_REMOVE)) {
+    }
+    if (closeAsked && window_ != nullptr) PostMessageW(window_, WM_SYSCOMMAND, SC_CLOSE, 0);
+}
+
 void Form1::Shutdown() noexcept {
     if (shutDown_) return;
     shutDown_ = true;

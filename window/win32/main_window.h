@@ -38,6 +38,7 @@ public:
     void SetCloseComEnabled(bool enabled) override;
     void SetCardSn(std::string_view text) override;
     void AppendLog(std::string_view line) override;
+    void SetBusy(bool busy) override;
 
 private:
     struct FontDeleter {
@@ -69,6 +70,7 @@ private:
     std::array<HWND, window::kControls.size()> controls_{};  // by row of the table
     std::unique_ptr<MessageList> messages_;                  // what edMsg does beyond a list box
     HWND focus_ = nullptr;  // where focus goes back to when the window is activated
+    HCURSOR cursorBeforeCall_ = nullptr;
     bool shutDown_ = false;
 };
 

@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "control_table.h"
@@ -335,6 +336,34 @@ TEST_F(WindowTest, ReadPassesThePositionOfExactlyTheShownText) {
 
     EXPECT_EQ(library.reads, (Reads{{2, 3}, {-1, 5}, {0, -1}}));
     EXPECT_EQ(Lines(Find("edMsg")).front(), L"读取卡号：0000B2C3D4");
+}
+
+// The operator's clicks and keys during a slow read wait in the queue; they
+// go when the read is over, but for Alt+F4, which still closes the window.
+TEST_F(WindowTest, InputMadeWhileALibraryCallRunsIsDropped) {
+    Show();
+    HWND read = Find("btnReadCard");
+    HCURSOR during = nullptr;
+    bool posted = false;
+    library.duringRead = [&] {
+        if (std::exchange(posted, true)) return;
+        during = GetCursor();
+        PostMessageW(read, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(4, 4));
+        PostMessageW(read, WM_LBUTTONUP, 0, MAKELPARAM(4, 4));
+        PostMessageW(read, WM_KEYDOWN, VK_SPACE, 1);
+        PostMessageW(read, WM_KEYUP, VK_SPACE, 1 | 0xC0000000);
+    };
+    Click("btnReadCard");
+    Pump();
+    EXPECT_EQ(library.reads.size(), 1u);
+    EXPECT_EQ(during, LoadCursorW(nullptr, IDC_WAIT));
+
+    library.duringRead = [&] { PostMessageW(read, WM_SYSKEYDOWN, VK_F4, 1 | 1 << 29); };
+    Click("btnReadCard");
+    Pump();
+    EXPECT_EQ(library.reads.size(), 2u);
+    EXPECT_EQ(Form(), nullptr) << "Alt+F4 during the read closes the window after it";
+    EXPECT_EQ(library.closes, 1);
 }
 
 // --- the message list -------------------------------------------------------
