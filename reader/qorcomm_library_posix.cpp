@@ -22,6 +22,7 @@ std::string LoaderError(const char* fallback) {
     return error != nullptr ? error : fallback;
 }
 
+// The program's own folder, or empty when the system cannot tell it.
 std::string ProgramFolder() {
     char path[PATH_MAX];
     const ssize_t n = readlink("/proc/self/exe", path, sizeof path);
@@ -45,8 +46,12 @@ void* QorCommLibrary::Bind(void*& slot, const char* name, int /*argumentBytes*/)
         if (handle_ == nullptr) {
             // The search's reason names what it found or did not find; the
             // program's folder is only a second chance.
+            // Without the folder, the search alone: a name made up without
+            // it would point somewhere else.
             bindFailure_ = LoaderError(kLibraryName);
-            const std::string besideProgram = ProgramFolder() + '/' + kLibraryName;
+            const std::string folder = ProgramFolder();
+            if (folder.empty()) return nullptr;
+            const std::string besideProgram = folder + '/' + kLibraryName;
             handle_ = dlopen(besideProgram.c_str(), RTLD_NOW | RTLD_LOCAL);
             if (handle_ == nullptr) return nullptr;
             bindFailure_.clear();

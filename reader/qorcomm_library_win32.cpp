@@ -13,18 +13,20 @@ constexpr const wchar_t* kLibraryName = L"QORComm.dll";
 
 HMODULE Module(void* handle) { return static_cast<HMODULE>(handle); }
 
+// The program's own folder, or empty when the system cannot tell it.
 std::wstring ProgramFolder() {
     std::wstring path(MAX_PATH, L'\0');
     for (;;) {
         const DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (n == 0) return L".";
+        if (n == 0) return {};
         if (n < path.size()) {
             path.resize(n);
             break;
         }
         path.resize(path.size() * 2);
     }
-    return path.substr(0, path.find_last_of(L"\\/"));
+    const std::size_t separator = path.find_last_of(L"\\/");
+    return separator == std::wstring::npos ? std::wstring() : path.substr(0, separator);
 }
 
 std::string Utf8(const std::wstring& wide) {
@@ -69,8 +71,15 @@ void* QorCommLibrary::Bind(void*& slot, const char* name, int argumentBytes) {
         // operator's rights. Naming a DLL folder takes the working folder out
         // of the search; an empty name would too on Windows, but not under
         // Wine, so the folder named is the program's own, searched first
-        // anyway. The system folders and PATH remain.
-        SetDllDirectoryW(ProgramFolder().c_str());
+        // anyway. The system folders and PATH remain. Without that folder
+        // nothing is loaded: the working folder would still be searched.
+        const std::wstring folder = ProgramFolder();
+        if (folder.empty() || !SetDllDirectoryW(folder.c_str())) {
+            const DWORD error = GetLastError();
+            bindFailure_ =
+                "QORComm.dll: " + SystemMessage(error != 0 ? error : ERROR_PATH_NOT_FOUND);
+            return nullptr;
+        }
         handle_ = LoadLibraryW(kLibraryName);
         if (handle_ == nullptr) {
             bindFailure_ = "QORComm.dll: " + SystemMessage(GetLastError());
