@@ -7,7 +7,17 @@
 #include "main_window.h"
 #include "qorcomm_library.h"
 
+namespace {
+
+// A fault, in the reader library say, ends the program at once, and the
+// system releases the port. A crash dialog, or the debugger Wine starts,
+// would keep the program and its port until someone came along.
+LONG WINAPI EndAtOnce(EXCEPTION_POINTERS*) { return EXCEPTION_EXECUTE_HANDLER; }
+
+}  // namespace
+
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
+    SetUnhandledExceptionFilter(EndAtOnce);
     // The manifest asks for version 6 of the common controls, the themed
     // ones; they are ready only once initialised.
     INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_STANDARD_CLASSES};
