@@ -5,6 +5,7 @@
 
 #include "code_page.h"
 #include "utf8.h"
+#include "wide_text.h"
 
 namespace qor {
 namespace {
@@ -30,12 +31,6 @@ UINT CodePageNumber(const std::string& name) {
     return kAscii;
 }
 
-std::string ToUtf8(const wchar_t* wide, int count) {
-    char bytes[16];
-    const int n = WideCharToMultiByte(CP_UTF8, 0, wide, count, bytes, sizeof bytes, nullptr, nullptr);
-    return n > 0 ? std::string(bytes, static_cast<std::size_t>(n)) : std::string(kReplacementCharacter);
-}
-
 }  // namespace
 
 struct CodePage::Converter {
@@ -52,7 +47,8 @@ struct CodePage::Converter {
     // code page has no exact form for it (no best-fit look-alikes).
     std::string EncodeCharacter(std::string_view utf8) const {
         if (codePage == CP_UTF8) return std::string(utf8);
-        if (codePage == kAscii) return static_cast<unsigned char>(utf8[0]) < 0x80 ? std::string(utf8) : "";
+        if (codePage == kAscii)
+            return static_cast<unsigned char>(utf8[0]) < 0x80 ? std::string(utf8) : "";
         wchar_t wide[2];
         const int units = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(),
                                               static_cast<int>(utf8.size()), wide, 2);
@@ -67,12 +63,15 @@ struct CodePage::Converter {
 
     // The bytes of one character, or nothing when they do not decode.
     std::string DecodeCharacter(const unsigned char* bytes, std::size_t size) const {
-        if (codePage == kAscii) return bytes[0] < 0x80 ? std::string(1, static_cast<char>(bytes[0])) : "";
+        if (codePage == kAscii)
+            return bytes[0] < 0x80 ? std::string(1, static_cast<char>(bytes[0])) : "";
         wchar_t wide[4];
         const int units = MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS,
                                               reinterpret_cast<const char*>(bytes),
                                               static_cast<int>(size), wide, 4);
-        return units > 0 ? ToUtf8(wide, units) : std::string();
+        if (units <= 0) return {};
+        const std::string utf8 = Narrow(std::wstring_view(wide, static_cast<std::size_t>(units)));
+        return utf8.empty() ? std::string(kReplacementCharacter) : utf8;
     }
 };
 
@@ -89,9 +88,9 @@ std::string CodePage::Encode(std::string_view utf8) const {
                                         ? std::string()
                                         : converter_->EncodeCharacter(utf8.substr(0, length));
         out += encoded.empty() ? "?" : encoded;
-        utf8.remove_prefix(length != 0
-                               ? length
-                               : std::min(Utf8Length(static_cast<unsigned char>(utf8[0])), utf8.size()));
+        utf8.remove_prefix(
+            length != 0 ? length
+                        : std::min(Utf8Length(static_cast<unsigned char>(utf8[0])), utf8.size()));
     }
     return out;
 }

@@ -5,6 +5,7 @@
 
 #include "library_call.h"
 #include "qorcomm_library.h"
+#include "wide_text.h"
 
 namespace qor {
 namespace {
@@ -29,15 +30,6 @@ std::wstring ProgramFolder() {
     return separator == std::wstring::npos ? std::wstring() : path.substr(0, separator);
 }
 
-std::string Utf8(const std::wstring& wide) {
-    if (wide.empty()) return {};
-    const int size = static_cast<int>(wide.size());
-    const int n = WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<std::size_t>(n > 0 ? n : 0), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, out.data(), n, nullptr, nullptr);
-    return out;
-}
-
 // The system's own words for `error`, on one line, in the user's language.
 std::string SystemMessage(DWORD error) {
     wchar_t* text = nullptr;
@@ -50,7 +42,7 @@ std::string SystemMessage(DWORD error) {
         if (c == L'\r' || c == L'\n') c = L' ';
     while (!message.empty() && message.back() == L' ') message.pop_back();
     if (message.empty()) message = L"error " + std::to_wstring(error);
-    return Utf8(message);
+    return Narrow(message);
 }
 
 std::uintptr_t Word(const void* pointer) { return reinterpret_cast<std::uintptr_t>(pointer); }

@@ -4,56 +4,18 @@
 
 #include <algorithm>
 #include <cstring>
-#include <functional>
 #include <string>
 #include <vector>
 
+#include "fake_library.h"
 #include "fake_view.h"
 
 namespace {
 
 using Events = std::vector<std::string>;
 
-class FakeLibrary : public qor::ReaderLibrary {
-public:
-    std::int32_t CROpenCom(const char* port, std::int32_t baud) override {
-        opens.push_back({port, baud});
-        return openResult;
-    }
-    std::int32_t CRCloseCom() override {
-        ++closes;
-        return closeResult;
-    }
-    std::int32_t CRReadCardSN(std::int32_t& aux, unsigned char* sn, std::int32_t cardType,
-                              std::int32_t codeType) override {
-        reads.push_back({&aux, aux, sn, cardType, codeType});
-        return onRead ? onRead(aux, sn) : readResult;
-    }
-    std::string BindFailure() const override { return bindFailure; }
-
-    struct Open {
-        std::string port;
-        std::int32_t baud;
-    };
-    struct Read {
-        std::int32_t* auxAddress;
-        std::int32_t auxValue;
-        unsigned char* sn;
-        std::int32_t cardType;
-        std::int32_t codeType;
-    };
-    std::vector<Open> opens;
-    std::vector<Read> reads;
-    int closes = 0;
-    std::int32_t openResult = 1;
-    std::int32_t closeResult = 0;
-    std::int32_t readResult = 0;
-    std::function<std::int32_t(std::int32_t&, unsigned char*)> onRead;
-    std::string bindFailure;
-};
-
 // Writes `text` as the library would: its bytes, nothing after them.
-std::function<std::int32_t(std::int32_t&, unsigned char*)> Writes(std::string text) {
+FakeLibrary::Answer Writes(std::string text) {
     return [text](std::int32_t&, unsigned char* sn) {
         std::memcpy(sn, text.data(), text.size());
         return 0;

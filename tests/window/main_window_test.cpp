@@ -95,8 +95,9 @@ TEST_F(WindowTest, EveryRowOfTheTableIsOneControlInItsPlace) {
         QWidget* control = found.front();
         EXPECT_STREQ(control->metaObject()->className(), ClassOf(row.kind));
         EXPECT_EQ(control->parentWidget()->objectName(), Q(row.container));
-        EXPECT_EQ(control->geometry(),
-                  QRect(row.left / 15, row.top / 15, row.width / 15, row.height / 15));
+        using qor::window::TwipsToPixels;
+        EXPECT_EQ(control->geometry(), QRect(TwipsToPixels(row.left), TwipsToPixels(row.top),
+                                             TwipsToPixels(row.width), TwipsToPixels(row.height)));
 
         QString shown;
         if (auto* frame = qobject_cast<QGroupBox*>(control)) shown = frame->title();
@@ -272,7 +273,8 @@ TEST_F(WindowTest, ReadShowsTheCardNumberOverWhatWasTyped) {
     library.SetCard("00000000FF");
     Click("btnReadCard");
 
-    EXPECT_EQ(library.reads, (std::vector<std::pair<std::int32_t, std::int32_t>>{{2, 3}, {2, 3}}));
+    EXPECT_EQ(library.ReadTypes(),
+              (std::vector<std::pair<std::int32_t, std::int32_t>>{{2, 3}, {2, 3}}));
     EXPECT_EQ(cardSn->text(), "00000000FF");
     EXPECT_EQ(Lines(*Log()), QStringList({"读取卡号：0000B2C3D4", "读取卡号：00000000FF"}));
 }
@@ -286,7 +288,7 @@ TEST_F(WindowTest, ReadPassesThePositionOfExactlyTheShownText) {
     Type("edCodeType", "");
     Click("btnReadCard");
 
-    EXPECT_EQ(library.reads,
+    EXPECT_EQ(library.ReadTypes(),
               (std::vector<std::pair<std::int32_t, std::int32_t>>{{-1, 5}, {0, -1}}));
 }
 
@@ -308,10 +310,11 @@ TEST_F(WindowTest, InputMadeWhileALibraryCallRunsIsDropped) {
 
     Qt::CursorShape during = Qt::ArrowCursor;
     bool clicked = false;
-    library.duringRead = [&] {
-        if (std::exchange(clicked, true)) return;
+    library.onRead = [&](std::int32_t&, unsigned char*) {
+        if (std::exchange(clicked, true)) return 0;
         if (const QCursor* cursor = QGuiApplication::overrideCursor()) during = cursor->shape();
-        ASSERT_EQ(std::system((click + " click 1").c_str()), 0);
+        EXPECT_EQ(std::system((click + " click 1").c_str()), 0);
+        return 0;
     };
     Click("btnReadCard");
     EXPECT_EQ(readsAfter(3), 1u) << "clicks made during the read ran afterwards";

@@ -48,7 +48,7 @@ std::vector<std::wstring> Lines(HWND list) {
 }
 
 // Where the table puts a control in the window's client area, in pixels at
-// 96 DPI (15 twips each).
+// 96 DPI.
 RECT Expected(const ControlRow& row) {
     int left = row.left, top = row.top;
     for (std::string_view container = row.container; container != qor::window::kWindowName;) {
@@ -58,7 +58,9 @@ RECT Expected(const ControlRow& row) {
         top += outer.top;
         container = outer.container;
     }
-    return {left / 15, top / 15, (left + row.width) / 15, (top + row.height) / 15};
+    using qor::window::TwipsToPixels;
+    return {TwipsToPixels(left), TwipsToPixels(top), TwipsToPixels(left) + TwipsToPixels(row.width),
+            TwipsToPixels(top) + TwipsToPixels(row.height)};
 }
 
 struct Look {
@@ -334,7 +336,7 @@ TEST_F(WindowTest, ReadPassesThePositionOfExactlyTheShownText) {
     Type("edCodeType", L"");
     Click("btnReadCard");
 
-    EXPECT_EQ(library.reads, (Reads{{2, 3}, {-1, 5}, {0, -1}}));
+    EXPECT_EQ(library.ReadTypes(), (Reads{{2, 3}, {-1, 5}, {0, -1}}));
     EXPECT_EQ(Lines(Find("edMsg")).front(), L"读取卡号：0000B2C3D4");
 }
 
@@ -345,20 +347,24 @@ TEST_F(WindowTest, InputMadeWhileALibraryCallRunsIsDropped) {
     HWND read = Find("btnReadCard");
     HCURSOR during = nullptr;
     bool posted = false;
-    library.duringRead = [&] {
-        if (std::exchange(posted, true)) return;
+    library.onRead = [&](std::int32_t&, unsigned char*) {
+        if (std::exchange(posted, true)) return 0;
         during = GetCursor();
         PostMessageW(read, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(4, 4));
         PostMessageW(read, WM_LBUTTONUP, 0, MAKELPARAM(4, 4));
         PostMessageW(read, WM_KEYDOWN, VK_SPACE, 1);
         PostMessageW(read, WM_KEYUP, VK_SPACE, 1 | 0xC0000000);
+        return 0;
     };
     Click("btnReadCard");
     Pump();
     EXPECT_EQ(library.reads.size(), 1u);
     EXPECT_EQ(during, LoadCursorW(nullptr, IDC_WAIT));
 
-    library.duringRead = [&] { PostMessageW(read, WM_SYSKEYDOWN, VK_F4, 1 | 1 << 29); };
+    library.onRead = [&](std::int32_t&, unsigned char*) {
+        PostMessageW(read, WM_SYSKEYDOWN, VK_F4, 1 | 1 << 29);
+        return 0;
+    };
     Click("btnReadCard");
     Pump();
     EXPECT_EQ(library.reads.size(), 2u);
