@@ -25,6 +25,10 @@ struct ControlRow {
     std::string_view text;         // UTF-8; a frame's caption, a label's or button's text
     int left, top, width, height;  // twips, inside the container
     int tabIndex;
+    // The Win32 window's control ID, by which tests and tools outside the
+    // program find the control (GetDlgItem). Fixed per control: a new row
+    // renumbers nothing.
+    int id;
     unsigned traits = kNoTrait;
 };
 
@@ -56,42 +60,80 @@ using enum ControlKind;
 // Containers come before what they contain. Label6 ends in the private-use
 // character U+E1A0 and Label8 reads "校验柆": both are kept as the original
 // window stored them, not corrected.
-inline constexpr std::array<ControlRow, 22> kControls = {{
-    {"Frame1", kWindowName, Frame, "发卡器通讯端口", 120, 120, 8055, 1455, 1},
-    {"Label4", "Frame1", Label, "通讯端口", 360, 360, 720, 180, 12},
-    {"cboPort", "Frame1", ComboBox, "COM1", 1200, 360, 1335, 300, 5},
-    {"Label5", "Frame1", Label, "波特率", 3360, 360, 540, 180, 10},
-    {"cboBaudRate", "Frame1", ComboBox, "", 4080, 360, 1455, 300, 3},
-    {"cmdOpenCom", "Frame1", Button, "打开端口", 6240, 360, 1335, 375, 6},
-    {"Label6", "Frame1", Label, "通讯超时\uE1A0", 360, 840, 900, 180, 11},
-    {"txtDelay", "Frame1", TextBox, "500", 1200, 840, 1335, 330, 4},
-    {"Label7", "Frame1", Label, "毫秒", 2640, 840, 360, 180, 9},
-    {"Label8", "Frame1", Label, "校验柆", 3360, 960, 540, 180, 8},
-    {"cboParity", "Frame1", ComboBox, "", 4080, 960, 1455, 300, 2},
-    {"cmdCloseCom", "Frame1", Button, "关闭端口", 6240, 840, 1335, 375, 7, kStartsDisabled},
-    {"Frame2", kWindowName, Frame, "", 120, 1560, 8055, 2055, 13, kOwnFont},
-    {"Label1", "Frame2", Label, "读取卡号", 240, 240, 720, 180, 14},
-    {"edCardSn", "Frame2", TextBox, "", 1080, 240, 1695, 285, 15},
-    {"btnReadCard", "Frame2", Button, "读卡号", 6000, 240, 1575, 375, 16},
-    {"Frame3", "Frame2", Frame, "维根输出格式及取卡方法", 120, 720, 7695, 1335, 17},
-    {"Label2", "Frame3", Label, "输出格式", 600, 360, 720, 180, 18},
-    {"edCardType", "Frame3", ComboBox, "", 1440, 360, 2895, 300, 20},
-    {"Label3", "Frame3", Label, "取卡方法", 600, 840, 720, 180, 19},
-    {"edCodeType", "Frame3", ComboBox, "", 1440, 840, 2895, 300, 21},
-    {"edMsg", kWindowName, ListBox, "", 120, 3720, 8175, 1500, 0},
-}};
+inline constexpr auto kControls = std::to_array<ControlRow>({
+    {"Frame1", kWindowName, Frame, "发卡器通讯端口", 120, 120, 8055, 1455, 1, 1001},
+    {"Label4", "Frame1", Label, "通讯端口", 360, 360, 720, 180, 12, 1002},
+    {"cboPort", "Frame1", ComboBox, "COM1", 1200, 360, 1335, 300, 5, 1003},
+    {"Label5", "Frame1", Label, "波特率", 3360, 360, 540, 180, 10, 1004},
+    {"cboBaudRate", "Frame1", ComboBox, "", 4080, 360, 1455, 300, 3, 1005},
+    {"cmdOpenCom", "Frame1", Button, "打开端口", 6240, 360, 1335, 375, 6, 1006},
+    {"Label6", "Frame1", Label, "通讯超时\uE1A0", 360, 840, 900, 180, 11, 1007},
+    {"txtDelay", "Frame1", TextBox, "500", 1200, 840, 1335, 330, 4, 1008},
+    {"Label7", "Frame1", Label, "毫秒", 2640, 840, 360, 180, 9, 1009},
+    {"Label8", "Frame1", Label, "校验柆", 3360, 960, 540, 180, 8, 1010},
+    {"cboParity", "Frame1", ComboBox, "", 4080, 960, 1455, 300, 2, 1011},
+    {"cmdCloseCom", "Frame1", Button, "关闭端口", 6240, 840, 1335, 375, 7, 1012, kStartsDisabled},
+    {"Frame2", kWindowName, Frame, "", 120, 1560, 8055, 2055, 13, 1013, kOwnFont},
+    {"Label1", "Frame2", Label, "读取卡号", 240, 240, 720, 180, 14, 1014},
+    {"edCardSn", "Frame2", TextBox, "", 1080, 240, 1695, 285, 15, 1015},
+    {"btnReadCard", "Frame2", Button, "读卡号", 6000, 240, 1575, 375, 16, 1016},
+    {"Frame3", "Frame2", Frame, "维根输出格式及取卡方法", 120, 720, 7695, 1335, 17, 1017},
+    {"Label2", "Frame3", Label, "输出格式", 600, 360, 720, 180, 18, 1018},
+    {"edCardType", "Frame3", ComboBox, "", 1440, 360, 2895, 300, 20, 1019},
+    {"Label3", "Frame3", Label, "取卡方法", 600, 840, 720, 180, 19, 1020},
+    {"edCodeType", "Frame3", ComboBox, "", 1440, 840, 2895, 300, 21, 1021},
+    {"edMsg", kWindowName, ListBox, "", 120, 3720, 8175, 1500, 0, 1022},
+});
 
-// The Win32 window numbers its controls by their row, so tests and tools
-// outside the program find a control by name with GetDlgItem.
-inline constexpr int kFirstControlId = 1000;
-constexpr int ControlId(std::string_view name) {
-    for (std::size_t i = 0; i < kControls.size(); ++i)
-        if (kControls[i].name == name) return kFirstControlId + static_cast<int>(i);
-    return -1;
+inline constexpr std::size_t kNoRow = kControls.size();
+
+// The row of the control named `name`, or kNoRow.
+constexpr std::size_t FindRow(std::string_view name) {
+    for (std::size_t row = 0; row < kControls.size(); ++row)
+        if (kControls[row].name == name) return row;
+    return kNoRow;
 }
 
+// A control's name as the code spells it: made from a literal at compile
+// time, so a name that is no control's fails the build instead of finding
+// nothing at run time.
+struct ControlName {
+    consteval ControlName(const char* name) : row(FindRow(name)) {
+        if (row == kNoRow) throw "no control of that name in kControls";
+    }
+    constexpr std::string_view Name() const { return kControls[row].name; }
+    std::size_t row;
+};
+
+constexpr int ControlId(ControlName name) { return kControls[name.row].id; }
+
+// Each row's container as a row, or kNoRow for the window itself.
+inline constexpr auto kContainerRows = [] {
+    std::array<std::size_t, kControls.size()> rows{};
+    for (std::size_t row = 0; row < kControls.size(); ++row)
+        rows[row] =
+            kControls[row].container == kWindowName ? kNoRow : FindRow(kControls[row].container);
+    return rows;
+}();
+
+static_assert(
+    [] {
+        for (std::size_t row = 0; row < kControls.size(); ++row) {
+            const std::size_t container = kContainerRows[row];
+            if (kControls[row].container != kWindowName &&
+                (container >= row || kControls[container].kind != ControlKind::Frame))
+                return false;
+            for (std::size_t other = 0; other < row; ++other)
+                if (kControls[other].name == kControls[row].name ||
+                    kControls[other].id == kControls[row].id)
+                    return false;
+        }
+        return true;
+    }(),
+    "names and IDs are unique, and each container is a frame in an earlier row");
+
 struct ListRow {
-    std::string_view control;
+    ControlName control;
     std::span<const std::string_view> entries;  // position 0 first
     int defaultPosition;
 };
@@ -108,12 +150,23 @@ inline constexpr std::string_view kCodeTypeEntries[] = {
     "4-除去校验位,取低位4字节,高位补0",        "5-除去校验位,取低位5字节"};
 
 // The default selections are made in this order.
-inline constexpr std::array<ListRow, 5> kLists = {{
+inline constexpr auto kLists = std::to_array<ListRow>({
     {"cboPort", kPortEntries, 0},
     {"cboBaudRate", kBaudRateEntries, 1},
     {"cboParity", kParityEntries, 0},
     {"edCardType", kCardTypeEntries, 2},
     {"edCodeType", kCodeTypeEntries, 3},
-}};
+});
+
+static_assert(
+    [] {
+        for (const ListRow& list : kLists)
+            if (kControls[list.control.row].kind != ControlKind::ComboBox ||
+                list.defaultPosition < 0 ||
+                static_cast<std::size_t>(list.defaultPosition) >= list.entries.size())
+                return false;
+        return true;
+    }(),
+    "every list is a combo box's, with its default among its entries");
 
 }  // namespace qor::window

@@ -47,13 +47,15 @@ public:
     Program& operator=(const Program&) = delete;
 
     HWND Window() const { return window_; }
-    HWND Control(std::string_view name) const {
+    HWND Control(qor::window::ControlName name) const {
         return GetDlgItem(window_, qor::window::ControlId(name));
     }
     // As a click does: the command has run when this returns.
-    void Click(std::string_view button) const { SendMessageW(Control(button), BM_CLICK, 0, 0); }
+    void Click(qor::window::ControlName button) const {
+        SendMessageW(Control(button), BM_CLICK, 0, 0);
+    }
 
-    std::wstring Text(std::string_view name) const {
+    std::wstring Text(qor::window::ControlName name) const {
         wchar_t text[256] = {};
         SendMessageW(Control(name), WM_GETTEXT, 256, reinterpret_cast<LPARAM>(text));
         return text;

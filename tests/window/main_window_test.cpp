@@ -153,8 +153,8 @@ TEST_F(WindowTest, Frame2KeepsItsOwnFont) {
 
 TEST_F(WindowTest, ListsHoldTheirEntriesAndStartOnTheDefaults) {
     for (const auto& list : qor::window::kLists) {
-        SCOPED_TRACE(std::string(list.control));
-        QComboBox* combo = Combo(list.control);
+        SCOPED_TRACE(std::string(list.control.Name()));
+        QComboBox* combo = Combo(list.control.Name());
         EXPECT_TRUE(combo->isEditable());
         EXPECT_EQ(combo->insertPolicy(), QComboBox::NoInsert);
         ASSERT_EQ(combo->count(), static_cast<int>(list.entries.size()));

@@ -132,18 +132,20 @@ Form1::Form1(ReaderLibrary& library) : controller_(library, *this) {
 Form1::~Form1() { Shutdown(); }
 
 template <typename Widget>
-Widget* Form1::Control(std::string_view name) const {
-    return findChild<Widget*>(ToQString(name));
+Widget* Form1::Control(window::ControlName name) const {
+    return qobject_cast<Widget*>(controls_[name.row]);
 }
 
 void Form1::BuildControls() {
     const QFont windowFont = font();  // set in the constructor; resolving it again is not free
     const QFont ownFont = OwnFont();
     QCompleter noCompletion;
-    for (const ControlRow& row : window::kControls) {
-        QWidget* container =
-            row.container == window::kWindowName ? this : Control<QWidget>(row.container);
-        QWidget* control = MakeControl(row, container, noCompletion);
+    for (std::size_t i = 0; i < window::kControls.size(); ++i) {
+        const ControlRow& row = window::kControls[i];
+        const std::size_t container = window::kContainerRows[i];
+        QWidget* control = MakeControl(
+            row, container == window::kNoRow ? this : controls_[container], noCompletion);
+        controls_[i] = control;
         control->setObjectName(ToQString(row.name));
         // Most controls inherit the window font from their container; only
         // those in Frame2, which keeps a font of its own, need it set. A
@@ -176,14 +178,15 @@ void Form1::SelectDefaults() {
 }
 
 void Form1::ChainTabOrder() {
-    std::vector<const ControlRow*> stops;
-    for (const ControlRow& row : window::kControls) {
-        if (TakesFocus(row)) stops.push_back(&row);
+    std::vector<std::size_t> stops;
+    for (std::size_t i = 0; i < window::kControls.size(); ++i) {
+        if (TakesFocus(window::kControls[i])) stops.push_back(i);
     }
-    std::ranges::stable_sort(stops, {}, &ControlRow::tabIndex);
+    std::ranges::stable_sort(stops, {},
+                             [](std::size_t i) { return window::kControls[i].tabIndex; });
 
     std::vector<QWidget*> chain;
-    for (const ControlRow* row : stops) chain.push_back(Control<QWidget>(row->name));
+    for (std::size_t row : stops) chain.push_back(controls_[row]);
     for (std::size_t i = 1; i < chain.size(); ++i) setTabOrder(chain[i - 1], chain[i]);
     // Focus starts on the lowest tab index, as it does for the original.
     chain.front()->setFocus();

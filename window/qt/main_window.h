@@ -1,9 +1,11 @@
 #pragma once
 
+#include <array>
 #include <string_view>
 
 #include <QWidget>
 
+#include "control_table.h"
 #include "reader_controller.h"
 #include "reader_library.h"
 #include "reader_view.h"
@@ -47,12 +49,13 @@ private:
     void Shutdown() noexcept;
 
     template <typename Widget>
-    Widget* Control(std::string_view name) const;
+    Widget* Control(window::ControlName name) const;
 
     ReaderController controller_;
     StaleInputFilter staleInput_;
     bool shutDown_ = false;
 
+    std::array<QWidget*, window::kControls.size()> controls_{};  // by row of the table
     QComboBox* cboPort_ = nullptr;
     QComboBox* cboBaudRate_ = nullptr;
     QComboBox* edCardType_ = nullptr;

@@ -23,10 +23,6 @@ constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINI
 // The icon the executable's resources carry under this ID, if any.
 constexpr WORD kIconId = 1;
 
-std::size_t RowIndex(std::string_view name) {
-    return static_cast<std::size_t>(window::ControlId(name) - window::kFirstControlId);
-}
-
 std::wstring Text(HWND control) {
     std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(control)) + 1, L'\0');
     text.resize(static_cast<std::size_t>(
@@ -81,25 +77,22 @@ ControlClass ClassOf(ControlKind kind) {
     return {};
 }
 
-const ControlRow& RowOf(std::string_view name) { return window::kControls[RowIndex(name)]; }
-
 // Where a control sits in the window's client area, in twips: every control
 // is a child of the window itself, since a group box as parent would keep
 // the notifications of the controls inside it.
-POINT OffsetInWindow(const ControlRow& row) {
-    POINT at = {row.left, row.top};
-    for (std::string_view container = row.container; container != window::kWindowName;) {
-        const ControlRow& outer = RowOf(container);
-        at.x += outer.left;
-        at.y += outer.top;
-        container = outer.container;
+POINT OffsetInWindow(std::size_t row) {
+    POINT at = {window::kControls[row].left, window::kControls[row].top};
+    for (std::size_t outer = window::kContainerRows[row]; outer != window::kNoRow;
+         outer = window::kContainerRows[outer]) {
+        at.x += window::kControls[outer].left;
+        at.y += window::kControls[outer].top;
     }
     return at;
 }
 
-std::size_t EntryCount(std::string_view combo) {
+std::size_t EntryCount(std::size_t row) {
     for (const window::ListRow& list : window::kLists)
-        if (list.control == combo) return list.entries.size();
+        if (list.control.row == row) return list.entries.size();
     return 0;
 }
 
@@ -210,8 +203,6 @@ Form1::~Form1() {
     if (window_ != nullptr) DestroyWindow(window_);
 }
 
-HWND Form1::Control(std::string_view name) const { return controls_[RowIndex(name)]; }
-
 int Form1::Scale(int twips) const { return MulDiv(twips, static_cast<int>(dpi_), 1440); }
 
 void Form1::BuildControls() {
@@ -230,12 +221,11 @@ void Form1::BuildControls() {
         if ((row.traits & window::kStartsDisabled) != 0) style |= WS_DISABLED;
         // Made where it belongs: under Wine each later move is a round trip
         // to the display server.
-        const RECT at = Placement(row);
+        const RECT at = Placement(i);
         controls_[i] = CreateWindowExW(
             control.exStyle, control.name, Widen(row.text).c_str(), style, at.left, at.top,
             at.right - at.left, at.bottom - at.top, window_,
-            reinterpret_cast<HMENU>(static_cast<INT_PTR>(window::ControlId(row.name))), instance,
-            nullptr);
+            reinterpret_cast<HMENU>(static_cast<INT_PTR>(row.id)), instance, nullptr);
     }
     // Group boxes go to the bottom, each below what it contains, so they
     // never paint over the controls inside them.
@@ -269,11 +259,12 @@ void Form1::MakeFonts() {
 
 // Where a control goes at the window's current DPI, in the window's client
 // area. A combo box's height includes its dropped list.
-RECT Form1::Placement(const ControlRow& row) const {
-    const POINT at = OffsetInWindow(row);
+RECT Form1::Placement(std::size_t index) const {
+    const ControlRow& row = window::kControls[index];
+    const POINT at = OffsetInWindow(index);
     const int height = Scale(row.height);
     const int dropped = row.kind == ControlKind::ComboBox
-                            ? height * static_cast<int>(EntryCount(row.name) + 1)
+                            ? height * static_cast<int>(EntryCount(index) + 1)
                             : height;
     const int left = Scale(at.x);
     const int top = Scale(at.y);
@@ -292,7 +283,7 @@ void Form1::LayOut(Placing placing) {
         HFONT font = (row.traits & window::kOwnFont) != 0 ? ownFont_.get() : windowFont_.get();
         SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), redraw);
         if (placing == Placing::Move) {
-            const RECT at = Placement(row);
+            const RECT at = Placement(i);
             SetWindowPos(control, nullptr, at.left, at.top, at.right - at.left, at.bottom - at.top,
                          SWP_NOZORDER | SWP_NOACTIVATE);
         }

@@ -18,7 +18,7 @@ class MessageList;
 
 // The program's only window, made of the system's own controls from the
 // control table. Every control is a direct child of the window with the ID
-// window::ControlId(its name). Tab, Enter and Esc work only if the message
+// its row of the table gives (ControlRow::id). Tab, Enter and Esc work only if the message
 // loop hands each message to IsDialogMessageW(Handle(), ...) first. The
 // window posts WM_QUIT when it goes away.
 class Form1 final : public ReaderView {
@@ -54,13 +54,13 @@ private:
     void SelectDefaults();
     void MakeFonts();
     enum class Placing { AlreadyInPlace, Move };
-    RECT Placement(const window::ControlRow& row) const;
+    RECT Placement(std::size_t row) const;  // by row of the table
     void LayOut(Placing placing);
     void Centre();
     int Scale(int twips) const;
     void SetEnabled(HWND control, bool enabled);
     void Shutdown() noexcept;
-    HWND Control(std::string_view name) const;
+    HWND Control(window::ControlName name) const { return controls_[name.row]; }
 
     ReaderController controller_;
     HWND window_ = nullptr;

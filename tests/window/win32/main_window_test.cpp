@@ -49,14 +49,13 @@ std::vector<std::wstring> Lines(HWND list) {
 
 // Where the table puts a control in the window's client area, in pixels at
 // 96 DPI.
-RECT Expected(const ControlRow& row) {
+RECT Expected(std::size_t index) {
+    const ControlRow& row = qor::window::kControls[index];
     int left = row.left, top = row.top;
-    for (std::string_view container = row.container; container != qor::window::kWindowName;) {
-        const ControlRow& outer = qor::window::kControls[static_cast<std::size_t>(
-            qor::window::ControlId(container) - qor::window::kFirstControlId)];
-        left += outer.left;
-        top += outer.top;
-        container = outer.container;
+    for (std::size_t outer = qor::window::kContainerRows[index]; outer != qor::window::kNoRow;
+         outer = qor::window::kContainerRows[outer]) {
+        left += qor::window::kControls[outer].left;
+        top += qor::window::kControls[outer].top;
     }
     using qor::window::TwipsToPixels;
     return {TwipsToPixels(left), TwipsToPixels(top), TwipsToPixels(left) + TwipsToPixels(row.width),
@@ -87,12 +86,15 @@ Look LookOf(ControlKind kind) {
 class WindowTest : public ::testing::Test {
 protected:
     HWND Form() const { return form->Handle(); }
-    HWND Find(std::string_view name) const {
-        HWND control = GetDlgItem(Form(), qor::window::ControlId(name));
-        EXPECT_NE(control, nullptr) << name;
+    HWND Find(const ControlRow& row) const {
+        HWND control = GetDlgItem(Form(), row.id);
+        EXPECT_NE(control, nullptr) << row.name;
         return control;
     }
-    void Click(std::string_view button) { SendMessageW(Find(button), BM_CLICK, 0, 0); }
+    HWND Find(qor::window::ControlName name) const {
+        return Find(qor::window::kControls[name.row]);
+    }
+    void Click(qor::window::ControlName button) { SendMessageW(Find(button), BM_CLICK, 0, 0); }
 
     // As the program's message loop does.
     void Pump() {
@@ -119,8 +121,7 @@ protected:
         for (HWND at = GetFocus(); at != nullptr; at = GetParent(at)) {
             if (GetParent(at) != Form()) continue;
             for (const ControlRow& row : qor::window::kControls)
-                if (qor::window::ControlId(row.name) == GetDlgCtrlID(at))
-                    return std::string(row.name);
+                if (row.id == GetDlgCtrlID(at)) return std::string(row.name);
         }
         return "(none)";
     }
@@ -135,7 +136,7 @@ protected:
 
     // Replaces a combo box's text as the operator does: select it all and
     // type over it, one character message at a time.
-    void Type(std::string_view combo, std::wstring_view text) {
+    void Type(qor::window::ControlName combo, std::wstring_view text) {
         COMBOBOXINFO info = {};
         info.cbSize = sizeof info;
         ASSERT_TRUE(GetComboBoxInfo(Find(combo), &info));
@@ -153,9 +154,10 @@ protected:
 // --- what the window is made of ---------------------------------------------
 
 TEST_F(WindowTest, EveryRowOfTheTableIsOneControlInItsPlace) {
-    for (const ControlRow& row : qor::window::kControls) {
+    for (std::size_t index = 0; index < qor::window::kControls.size(); ++index) {
+        const ControlRow& row = qor::window::kControls[index];
         SCOPED_TRACE(std::string(row.name));
-        HWND control = Find(row.name);
+        HWND control = Find(row);
         ASSERT_NE(control, nullptr);
         EXPECT_EQ(GetParent(control), Form()) << "a child of the window, whatever its frame";
 
@@ -179,7 +181,7 @@ TEST_F(WindowTest, EveryRowOfTheTableIsOneControlInItsPlace) {
         RECT shown = {};
         GetWindowRect(control, &shown);
         MapWindowPoints(nullptr, Form(), reinterpret_cast<POINT*>(&shown), 2);
-        const RECT expected = Expected(row);
+        const RECT expected = Expected(index);
         EXPECT_EQ(
             (std::vector<LONG>{shown.left, shown.top, shown.right, shown.bottom}),
             (std::vector<LONG>{expected.left, expected.top, expected.right, expected.bottom}));
@@ -245,7 +247,7 @@ TEST_F(WindowTest, WindowIsFixedCentredAndFramesLieBelowTheControls) {
 
 TEST_F(WindowTest, ListsHoldTheirEntriesAndStartOnTheDefaults) {
     for (const auto& list : qor::window::kLists) {
-        SCOPED_TRACE(std::string(list.control));
+        SCOPED_TRACE(std::string(list.control.Name()));
         HWND combo = Find(list.control);
         ASSERT_EQ(SendMessageW(combo, CB_GETCOUNT, 0, 0),
                   static_cast<LRESULT>(list.entries.size()));
@@ -285,9 +287,10 @@ TEST_F(WindowTest, TabRunsByTabIndexAndSkipsDisabledButtons) {
 
 TEST_F(WindowTest, EnterAndEscDoNothingAnywhere) {
     Show();
-    for (std::string_view name :
-         {"cmdOpenCom", "btnReadCard", "cboPort", "txtDelay", "edCardSn", "edMsg"}) {
-        SCOPED_TRACE(std::string(name));
+    const qor::window::ControlName names[] = {"cmdOpenCom", "btnReadCard", "cboPort",
+                                              "txtDelay",   "edCardSn",    "edMsg"};
+    for (qor::window::ControlName name : names) {
+        SCOPED_TRACE(std::string(name.Name()));
         SetFocus(Find(name));
         Press(VK_RETURN);
         Press(VK_ESCAPE);
