@@ -10,6 +10,7 @@
 #include <mutex>
 
 #include "answer.h"
+#include "line_timing.h"
 #include "port_name.h"
 #include "serial_port.h"
 #include "wiegand.h"
@@ -21,8 +22,6 @@ using qorcomm::Clock;
 // No system call takes a path of PATH_MAX bytes or more, so such a name is
 // refused before anything is tried.
 constexpr std::size_t kMaxPortName = PATH_MAX - 1;
-
-constexpr auto kAnswerTimeout = std::chrono::milliseconds(QOR_ANSWER_TIMEOUT_MS);
 
 struct Line {
     std::mutex mutex;
@@ -65,12 +64,13 @@ std::int32_t ReadCard(int32_t* aux, unsigned char* sn, int32_t cardType, int32_t
     std::array<std::uint8_t, qorcomm::kMaxFrame> request{};
     const std::size_t requestSize =
         qorcomm::BuildReadRequest(seq, static_cast<std::uint8_t>(cardType), request);
-    result = line.port.WriteAll({request.data(), requestSize}, Clock::now() + kAnswerTimeout);
+    result =
+        line.port.WriteAll({request.data(), requestSize}, Clock::now() + qorcomm::kWriteTimeout);
     if (result != QOR_OK) return result;
     // The request has been sent once its last bit has left the line, which at
     // slow rates is well after write() returns.
     const Clock::time_point deadline =
-        Clock::now() + line.port.WireTime(requestSize) + kAnswerTimeout;
+        Clock::now() + line.port.WireTime(requestSize) + qorcomm::kAnswerTimeout;
 
     qorcomm::AnswerParser parser(seq);
     std::array<std::uint8_t, 64> chunk{};

@@ -61,9 +61,6 @@ enum {
                                 /dev/ptmx; nothing was written or changed */
 };
 
-/* How long a read waits for the whole answer, in milliseconds. */
-#define QOR_ANSWER_TIMEOUT_MS 500
-
 /* Opens the reader's serial port at `baud`, 8 data bits, no parity, 1 stop
  * bit, no flow control. Sends nothing.
  *
@@ -101,7 +98,7 @@ QORCOMM_EXPORT int32_t QORCOMM_CALL CRCloseCom(void);
  * NUL (exactly 11 bytes written), and `*aux`, when `aux` is not null, holds
  * the length in bits of the frame that was read (26, 36, 44 or 34).
  * On failure neither `sn` nor `aux` is written. Arguments are checked
- * before anything is sent; the wait for the answer ends QOR_ANSWER_TIMEOUT_MS
+ * before anything is sent; the wait for the answer ends 500 ms
  * after the request has left the line. */
 QORCOMM_EXPORT int32_t QORCOMM_CALL CRReadCardSN(int32_t* aux, unsigned char* sn, int32_t cardType,
                                                  int32_t codeType);

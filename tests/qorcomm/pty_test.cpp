@@ -16,9 +16,11 @@
 #include <vector>
 
 #include "guarded_sn.h"
+#include "line_timing.h"
 #include "port_alias_folder.h"
 #include "pty_peer.h"
 #include "qorcomm.h"
+#include "timing_slack.h"
 
 namespace {
 
@@ -120,9 +122,9 @@ TEST_F(Pty, JudgesTheAnswer) {
         const auto elapsed = Clock::now() - start;
         const bool waits = c.code == QOR_E_TIMEOUT || c.code == QOR_E_PARTIAL;
         if (waits) {
-            EXPECT_GE(elapsed, milliseconds(QOR_ANSWER_TIMEOUT_MS));
+            EXPECT_GE(elapsed, qorcomm::kAnswerTimeout);
         }
-        EXPECT_LT(elapsed, milliseconds(waits ? QOR_ANSWER_TIMEOUT_MS + 400 : 400));
+        EXPECT_LT(elapsed, waits ? qorcomm::kAnswerTimeout + kTimingSlack : kTimingSlack);
         if (c.code == QOR_OK) {
             EXPECT_EQ(out.Text(), "000096F00F");
             EXPECT_EQ(out.aux, 26);
@@ -172,7 +174,7 @@ TEST_F(Pty, AHangupIsAnIoErrorAtOnce) {
     const Clock::time_point start = Clock::now();
     EXPECT_EQ(CRReadCardSN(&out.aux, out.Sn(), 0, 1), QOR_E_IO);
     EXPECT_EQ(CRReadCardSN(&out.aux, out.Sn(), 0, 1), QOR_E_IO);
-    EXPECT_LT(Clock::now() - start, milliseconds(400));
+    EXPECT_LT(Clock::now() - start, kTimingSlack);
     EXPECT_TRUE(out.Untouched());
 }
 

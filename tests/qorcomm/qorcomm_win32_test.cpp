@@ -17,7 +17,9 @@
 #include <string>
 
 #include "guarded_sn.h"
+#include "line_timing.h"
 #include "qorcomm.h"
+#include "timing_slack.h"
 
 namespace {
 
@@ -27,10 +29,10 @@ using std::chrono::milliseconds;
 
 // A read the simulator answers takes well under a millisecond through Wine;
 // one that waits for the answer timeout before it returns is a fault too.
-constexpr milliseconds kAnsweredWithin{QOR_ANSWER_TIMEOUT_MS / 2};
+constexpr milliseconds kAnsweredWithin{qorcomm::kAnswerTimeout / 2};
 // The answer timeout, give or take a loaded machine.
-constexpr milliseconds kTimedOutFrom{QOR_ANSWER_TIMEOUT_MS};
-constexpr milliseconds kTimedOutBy{QOR_ANSWER_TIMEOUT_MS + 400};
+constexpr milliseconds kTimedOutFrom{qorcomm::kAnswerTimeout};
+constexpr milliseconds kTimedOutBy{qorcomm::kAnswerTimeout + kTimingSlack};
 
 struct Read {
     std::int32_t code;

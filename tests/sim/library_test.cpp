@@ -3,6 +3,7 @@
 // (parity bits included) as one number.
 #include "sim_process.h"
 
+#include "line_timing.h"
 #include "qorcomm.h"
 
 #include <gtest/gtest.h>
@@ -14,6 +15,8 @@
 #include <string>
 #include <vector>
 
+#include "timing_slack.h"
+
 namespace simtest {
 namespace {
 
@@ -21,7 +24,7 @@ using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
 
 // The library's answer timeout plus room for a loaded machine.
-constexpr milliseconds kReadBound{QOR_ANSWER_TIMEOUT_MS + 400};
+constexpr milliseconds kReadBound{qorcomm::kAnswerTimeout + kTimingSlack};
 
 const char* const kPort = "COM5";
 
