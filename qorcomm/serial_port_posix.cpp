@@ -150,22 +150,33 @@ bool IsPseudoTerminalSlave(dev_t device) {
 
 }  // namespace
 
+// The open line, released when it goes, however far the open got.
 struct SerialPort::Device {
     int fd = -1;
-    // The line settings found at open, put back at close.
+    // The line settings found at open, put back at close once taken.
     termios found{};
+    bool settingsTaken = false;
     bool exclusive = false;
+
+    Device() = default;
+    Device(const Device&) = delete;
+    Device& operator=(const Device&) = delete;
+    ~Device() {
+        if (fd >= 0) Release();
+    }
 
     // Undoes what the open did to the line, then closes it. True when the
     // close itself succeeded.
-    bool Release() const {
+    bool Release() {
         // A line that has gone away cannot take its settings back, and that
         // is no reason to call the close failed.
-        ::tcsetattr(fd, TCSANOW, &found);
+        if (settingsTaken) ::tcsetattr(fd, TCSANOW, &found);
         if (exclusive) ::ioctl(fd, TIOCNXCL);
         // Linux releases the descriptor (and with it the lock) even when
         // close reports an error, so it is never retried.
-        return ::close(fd) == 0;
+        const bool closed = ::close(fd) == 0;
+        fd = -1;
+        return closed;
     }
 };
 
@@ -188,37 +199,22 @@ std::int32_t SerialPort::Open(const std::string& path, std::int32_t baud) {
     if (!S_ISCHR(info.st_mode)) return QOR_E_NOT_TERMINAL;
     if (IsTtyOrPtmx(info.st_rdev)) return QOR_E_NOT_PORT;
 
-    const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    const int fd = device->fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     // EBUSY: another process holds the port with TIOCEXCL.
     if (fd < 0) return errno == EBUSY ? QOR_E_BUSY : QOR_E_NO_DEVICE;
     // Checked again on what was opened, in case the path changed meanwhile.
-    if (::fstat(fd, &info) != 0 || !S_ISCHR(info.st_mode) || !::isatty(fd)) {
-        ::close(fd);
+    if (::fstat(fd, &info) != 0 || !S_ISCHR(info.st_mode) || !::isatty(fd))
         return QOR_E_NOT_TERMINAL;
-    }
-    if (IsTtyOrPtmx(info.st_rdev) || IsOwnControllingTerminal(fd)) {
-        ::close(fd);
-        return QOR_E_NOT_PORT;
-    }
+    if (IsTtyOrPtmx(info.st_rdev) || IsOwnControllingTerminal(fd)) return QOR_E_NOT_PORT;
     // Taken before anything is changed, so an open that finds the port busy
     // leaves the holder's line exactly as it was. The lock goes with the
     // descriptor, however this process ends.
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        const int error = errno;
-        ::close(fd);
-        return error == EWOULDBLOCK ? QOR_E_BUSY : QOR_E_IO;
-    }
-    device->fd = fd;
-    if (::tcgetattr(fd, &device->found) != 0) {
-        ::close(fd);
-        return QOR_E_IO;
-    }
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) return errno == EWOULDBLOCK ? QOR_E_BUSY : QOR_E_IO;
+    if (::tcgetattr(fd, &device->found) != 0) return QOR_E_IO;
+    device->settingsTaken = true;
     // Also keeps out programs that take no advisory lock (root excepted).
     if (!IsPseudoTerminalSlave(info.st_rdev)) {
-        if (::ioctl(fd, TIOCEXCL) != 0) {
-            ::close(fd);
-            return QOR_E_IO;
-        }
+        if (::ioctl(fd, TIOCEXCL) != 0) return QOR_E_IO;
         device->exclusive = true;
     }
 
@@ -230,7 +226,6 @@ std::int32_t SerialPort::Open(const std::string& path, std::int32_t baud) {
     if (::cfsetispeed(&tio, *speed) != 0 || ::cfsetospeed(&tio, *speed) != 0 ||
         ::tcsetattr(fd, TCSANOW, &tio) != 0 || ::tcgetattr(fd, &applied) != 0 ||
         ::cfgetospeed(&applied) != *speed) {
-        device->Release();
         return QOR_E_BAUD;
     }
     device_ = std::move(device);
