@@ -40,16 +40,16 @@ enum class ScanStatus {
 
 struct ScanResult {
     ScanStatus status = ScanStatus::NoFrame;
-    // Bytes before the STX (all of them for kNoFrame); the frame starts there.
+    // Bytes before the STX (all of them for NoFrame); the frame starts there.
     std::size_t skipped = 0;
     // Bytes the caller may drop from the front: the skipped ones, plus the
     // frame itself when it is valid.
     std::size_t consumed = 0;
-    Frame frame;  // only meaningful for kValid
+    Frame frame;  // only meaningful for Valid
 };
 
 // Looks for the first frame in `bytes`. Judges LEN as soon as it is there,
-// so a LEN over kMaxPayload is kInvalid without waiting for the rest.
+// so a LEN over kMaxPayload is Invalid without waiting for the rest.
 ScanResult ScanFrame(std::span<const std::uint8_t> bytes);
 
 }  // namespace qorcomm

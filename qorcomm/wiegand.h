@@ -9,20 +9,21 @@
 
 namespace qorcomm {
 
-inline constexpr int kCardTypeCount = 4;  // 0: 26 bits, 1: 36, 2: 44, 3: 34
+// The whole frame, the data bits, the data's low 2, 3, 4 or 5 bytes.
 inline constexpr int kCodeTypeCount = 6;
 
 // 10 uppercase hex digits and a NUL: exactly what goes into the caller's sn.
 using CardNumberText = std::array<char, 11>;
 
-// The frame length in bits of `card_type`, or 0 when it is out of range.
-int WiegandFrameBits(int cardType);
+// Whether `cardType` is a format of the table (PROTOCOL.md) and `codeType` a
+// code type.
+bool KnownTypes(int cardType, int codeType);
 
-// Decodes the `bit_count`-bit frame in `frame` (bit 0 in the most
-// significant bit of frame[0]) as `card_type` and writes the number picked
-// by `code_type` into `out`. Returns QOR_OK; QOR_E_ARGUMENT for a card or
-// code type out of range; QOR_E_BAD_FRAME when `bit_count` is not the card
-// type's, `frame` is not exactly ceil(bit_count / 8) bytes or its unused low
+// Decodes the `bitCount`-bit frame in `frame` (bit 0 in the most
+// significant bit of frame[0]) as `cardType` and writes the number picked
+// by `codeType` into `out`. Returns QOR_OK; QOR_E_ARGUMENT for a card or
+// code type out of range; QOR_E_BAD_FRAME when `bitCount` is not the card
+// type's, `frame` is not exactly ceil(bitCount / 8) bytes or its unused low
 // bits are not zero; QOR_E_PARITY; QOR_E_TOO_WIDE. `out` is written only on
 // QOR_OK.
 std::int32_t DecodeCardNumber(std::span<const std::uint8_t> frame, int bitCount, int cardType,

@@ -37,7 +37,7 @@ public:
     // cannot complete one yet.
     std::optional<Frame> Next();
 
-    // Whether the bytes kept after next() returned nullopt start a frame
+    // Whether the bytes kept after Next() returned nullopt start a frame
     // that more input could complete.
     bool HoldsPartialFrame() const { return !buffer_.empty(); }
 
