@@ -49,10 +49,7 @@ std::int32_t Guarded(Body&& body) noexcept {
 }
 
 std::int32_t ReadCard(int32_t* aux, unsigned char* sn, int32_t cardType, int32_t codeType) {
-    if (sn == nullptr || cardType < 0 || cardType >= qorcomm::kCardTypeCount || codeType < 0 ||
-        codeType >= qorcomm::kCodeTypeCount) {
-        return QOR_E_ARGUMENT;
-    }
+    if (sn == nullptr || !qorcomm::KnownTypes(cardType, codeType)) return QOR_E_ARGUMENT;
     Line& line = TheLine();
     const std::lock_guard lock(line.mutex);
     if (!line.port.IsOpen()) return QOR_E_NOT_OPEN;

@@ -28,7 +28,6 @@ enum class CheckKind {
 // One row per card type, in card-type order; the rows are the card types of
 // PROTOCOL.md's "Wiegand formats" table.
 struct Format {
-    const char* name;
     int bits;
     Span data;
     CheckKind check;
@@ -37,12 +36,12 @@ struct Format {
     Span checkNibble;
 };
 
-constexpr std::array<Format, kCardTypeCount> kFormats{{
-    {"26-bit", 26, {1, 24}, CheckKind::EvenOddParity, {1, 12}, {13, 24}, {}},
-    {"36-bit", 36, {1, 34}, CheckKind::EvenOddParity, {1, 17}, {18, 34}, {}},
-    {"44-bit", 44, {0, 39}, CheckKind::XorNibble, {}, {}, {40, 43}},
-    {"34-bit", 34, {1, 32}, CheckKind::EvenOddParity, {1, 16}, {17, 32}, {}},
-}};
+constexpr auto kFormats = std::to_array<Format>({
+    {26, {1, 24}, CheckKind::EvenOddParity, {1, 12}, {13, 24}, {}},
+    {36, {1, 34}, CheckKind::EvenOddParity, {1, 17}, {18, 34}, {}},
+    {44, {0, 39}, CheckKind::XorNibble, {}, {}, {40, 43}},
+    {34, {1, 32}, CheckKind::EvenOddParity, {1, 16}, {17, 32}, {}},
+});
 
 // The widest number code type 0 can hand back: 5 bytes.
 constexpr int kMaxNumberBits = 40;
@@ -91,16 +90,14 @@ bool ChecksHold(std::uint64_t frame, const Format& format) {
 
 }  // namespace
 
-int WiegandFrameBits(int cardType) {
-    if (cardType < 0 || cardType >= kCardTypeCount) return 0;
-    return kFormats[static_cast<std::size_t>(cardType)].bits;
+bool KnownTypes(int cardType, int codeType) {
+    return cardType >= 0 && static_cast<std::size_t>(cardType) < kFormats.size() && codeType >= 0 &&
+           codeType < kCodeTypeCount;
 }
 
 std::int32_t DecodeCardNumber(std::span<const std::uint8_t> frame, int bitCount, int cardType,
                               int codeType, CardNumberText& out) {
-    if (cardType < 0 || cardType >= kCardTypeCount || codeType < 0 || codeType >= kCodeTypeCount) {
-        return QOR_E_ARGUMENT;
-    }
+    if (!KnownTypes(cardType, codeType)) return QOR_E_ARGUMENT;
     const Format& format = kFormats[static_cast<std::size_t>(cardType)];
     const std::size_t byteCount = static_cast<std::size_t>(format.bits + 7) / 8;
     if (bitCount != format.bits || frame.size() != byteCount) return QOR_E_BAD_FRAME;

@@ -135,7 +135,7 @@ ParseOutcome ParseOptions(std::span<const std::string_view> args) {
 }
 
 std::string UsageText() {
-    return R"(Usage: qor-sim [OPTION]...
+    return std::string(R"(Usage: qor-sim [OPTION]...
 A simulated QOR card reader on a pseudo-terminal. Prints the terminal's path
 as the first line of its output, then answers read requests until it gets
 SIGINT, SIGTERM or SIGHUP.
@@ -166,7 +166,8 @@ SIGINT, SIGTERM or SIGHUP.
   -h, --help         show this help and exit
       --version      show the version and exit
 
-Requests for a format other than 0-3 are answered "format not supported";
+Requests for a format other than 0-)") +
+           std::to_string(CardFormatCount() - 1) + R"( are answered "format not supported";
 frames that are not valid read requests are ignored.
 
 Exit status: 0 after a signal, --help or --version, 1 on a runtime error,

@@ -1,5 +1,6 @@
 #include "wiegand.h"
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <cassert>
@@ -28,7 +29,6 @@ enum class CheckKind { EvenOddParity, XorNibble };
 // of the table shows up as a failed test instead of agreeing with itself.
 // Keep the two tables separate.
 struct Format {
-    const char* name;
     unsigned bits;
     Span data;
     CheckKind check;
@@ -38,12 +38,12 @@ struct Format {
 };
 
 // Indexed by CardFormat.
-constexpr std::array<Format, 4> kFormats{{
-    {"26-bit", 26, Bits(1, 24), CheckKind::EvenOddParity, Bits(1, 12), Bits(13, 24), {}},
-    {"36-bit", 36, Bits(1, 34), CheckKind::EvenOddParity, Bits(1, 17), Bits(18, 34), {}},
-    {"44-bit", 44, Bits(0, 39), CheckKind::XorNibble, {}, {}, Bits(40, 43)},
-    {"34-bit", 34, Bits(1, 32), CheckKind::EvenOddParity, Bits(1, 16), Bits(17, 32), {}},
-}};
+constexpr auto kFormats = std::to_array<Format>({
+    {26, Bits(1, 24), CheckKind::EvenOddParity, Bits(1, 12), Bits(13, 24), {}},
+    {36, Bits(1, 34), CheckKind::EvenOddParity, Bits(1, 17), Bits(18, 34), {}},
+    {44, Bits(0, 39), CheckKind::XorNibble, {}, {}, Bits(40, 43)},
+    {34, Bits(1, 32), CheckKind::EvenOddParity, Bits(1, 16), Bits(17, 32), {}},
+});
 
 constexpr bool FitsTheFrame(const Format& format) {
     const bool dataFits = format.data.width <= kCardIdBits && format.data.last < format.bits;
@@ -56,8 +56,7 @@ constexpr bool FitsTheFrame(const Format& format) {
            format.evenOver.first == 1 && format.oddOver.first == format.evenOver.last + 1 &&
            format.oddOver.last == format.bits - 2;
 }
-static_assert(FitsTheFrame(kFormats[0]) && FitsTheFrame(kFormats[1]) && FitsTheFrame(kFormats[2]) &&
-              FitsTheFrame(kFormats[3]));
+static_assert(std::ranges::all_of(kFormats, FitsTheFrame));
 
 // Puts `value`'s low span.width bits at `span` of a `bits`-bit frame.
 std::uint64_t Place(std::uint64_t value, unsigned bits, Span span) {
@@ -91,8 +90,10 @@ WiegandFrame Encode(const Format& format, std::uint64_t cardId) {
 
 }  // namespace
 
+std::size_t CardFormatCount() { return kFormats.size(); }
+
 std::optional<CardFormat> CardFormatFromByte(std::uint8_t byte) {
-    if (byte > static_cast<std::uint8_t>(CardFormat::Bits34)) return std::nullopt;
+    if (byte >= kFormats.size()) return std::nullopt;
     return static_cast<CardFormat>(byte);
 }
 

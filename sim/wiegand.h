@@ -1,14 +1,18 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <vector>
 
 namespace qorsim {
 
-// The Wiegand formats a read request can ask for, by their byte on the wire.
+// The Wiegand formats a read request can ask for, by their byte on the wire
+// (each a row of the table in wiegand.cpp).
 enum class CardFormat : std::uint8_t { Bits26 = 0, Bits36 = 1, Bits44 = 2, Bits34 = 3 };
 
+// How many formats there are: the bytes 0 to CardFormatCount() - 1.
+std::size_t CardFormatCount();
 std::optional<CardFormat> CardFormatFromByte(std::uint8_t byte);
 
 inline constexpr unsigned kCardIdBits = 40;

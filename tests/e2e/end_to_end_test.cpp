@@ -14,6 +14,7 @@
 #include "message_lines.h"
 #include "qorcomm_library.h"
 #include "sim_process.h"
+#include "test_vectors.h"
 
 namespace {
 
@@ -54,12 +55,13 @@ TEST_F(EndToEnd, OpenReadEveryFormatAndClose) {
 
     // All data bits, in each format: the ID's low 24, 34, 40 and 32 bits.
     Find<QComboBox>("edCodeType")->setCurrentIndex(1);
-    const char* expected[] = {"000096F00F", "023C96F00F", "5A3C96F00F", "003C96F00F"};
-    for (int cardType = 0; cardType < 4; ++cardType) {
+    for (int cardType = 0; cardType < static_cast<int>(vectors::kFrameBits.size()); ++cardType) {
+        const QString expected =
+            QString::fromLatin1(vectors::Number(vectors::kCardId, cardType, 1));
         Find<QComboBox>("edCardType")->setCurrentIndex(cardType);
         Click("btnReadCard");
-        EXPECT_EQ(CardSn(), expected[cardType]) << "card type " << cardType;
-        EXPECT_EQ(Log().back(), QString("读取卡号：") + expected[cardType]);
+        EXPECT_EQ(CardSn(), expected) << "card type " << cardType;
+        EXPECT_EQ(Log().back(), "读取卡号：" + expected);
     }
 
     // The whole 26-bit frame, parity bits included.

@@ -1,5 +1,5 @@
-// CRC, framing and the judgement of answers, on bytes alone. The frame
-// literals were worked out with an independent CRC script, not this code.
+// CRC, framing and the judgement of answers, on bytes alone, against frames
+// worked out by make_vectors.py apart from this code.
 #include <gtest/gtest.h>
 
 #include <string_view>
@@ -9,19 +9,16 @@
 #include "crc16.h"
 #include "frame.h"
 #include "qorcomm.h"
+#include "test_vectors.h"
 
 namespace qorcomm {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-// Read-card request, SEQ 1, card type 0.
-const Bytes kRequest = {0x02, 0x01, 0x52, 0x01, 0x00, 0xF1, 0xEB, 0x03};
-// Its answer: status 0, 26 bits, the frame of card 0x5A3C96F00F.
-const Bytes kCard26 = {0x02, 0x01, 0xD2, 0x06, 0x00, 0x1A, 0x4B,
-                       0x78, 0x07, 0xC0, 0xE8, 0x32, 0x03};
-// Its answer: status 1, no card.
-const Bytes kNoCard = {0x02, 0x01, 0xD2, 0x01, 0x01, 0xDA, 0x90, 0x03};
+const Bytes& kRequest = vectors::kRequestFrame;
+const Bytes& kCard26 = vectors::kCard26Frame;
+const Bytes& kNoCard = vectors::kNoCardFrame;
 
 Bytes Join(std::initializer_list<Bytes> parts) {
     Bytes all;
@@ -38,7 +35,7 @@ Bytes Make(std::uint8_t seq, std::uint8_t cmd, const Bytes& payload) {
 TEST(Crc, CheckValue) {
     constexpr std::string_view kText = "123456789";
     const Bytes text(kText.begin(), kText.end());
-    EXPECT_EQ(Crc16CcittFalse(text), 0x29B1);
+    EXPECT_EQ(Crc16CcittFalse(text), vectors::kCrcCheckValue);
 }
 
 TEST(Frame, BuildsTheRequestByteForByte) {

@@ -1,12 +1,18 @@
 #!/usr/bin/env python3
-"""Prints the test vectors pasted into wiegand_test.cpp and frame_test.cpp.
+"""Writes test_vectors.h, the vectors the Wiegand, library and end-to-end
+tests share:
+
+    python3 tests/qorcomm/make_vectors.py |
+      clang-format --assume-filename=test_vectors.h > tests/qorcomm/test_vectors.h
 
 Worked from PROTOCOL.md's tables alone, the Wiegand frames bit by bit on
-lists, so the vectors share nothing with the library's shifts and masks.
-Rerun and compare when a table changes; the tests do not run this.
+lists, so the vectors share nothing with the library's or the simulator's
+shifts and masks. Rerun when a table changes; the build does not run this.
 """
 
-IDS = [0x0000000000, 0xFFFFFFFFFF, 0x5A3C96F00F]
+# Zero and all ones, the cards the tests read, and the simulator's demo card.
+IDS = [0x0000000000, 0xFFFFFFFFFF, 0x5A3C96F00F, 0x5A1B2C3D4E, 0x00A1B2C3D4]
+CODE_TYPES = 6  # the whole frame, the data bits, the data's low 2, 3, 4, 5 bytes
 
 
 def bits_of(value, width):
@@ -38,6 +44,7 @@ def check_frame(card_id):
     return data + check, data
 
 
+# The card types in order: PROTOCOL.md's "Wiegand formats".
 def frames(card_id):
     return [
         parity_frame(card_id, 24, (1, 12), (13, 24)),
@@ -54,16 +61,9 @@ def frame_bytes(frame):
 
 def numbers(frame, data):
     out = ["TOO_WIDE" if len(frame) > 40 else "%010X" % number(frame), "%010X" % number(data)]
-    for nbytes in (2, 3, 4, 5):
+    for nbytes in range(2, CODE_TYPES):
         out.append("%010X" % number(data[-8 * nbytes:]))
     return out
-
-
-for card_id in IDS:
-    for card_type, (frame, data) in enumerate(frames(card_id)):
-        hexbytes = ", ".join("0x%02X" % b for b in frame_bytes(frame))
-        nums = ", ".join('"%s"' % n for n in numbers(frame, data))
-        print("{0x%010X, %d, {%s}, {%s}}," % (card_id, card_type, hexbytes, nums))
 
 
 def crc16_ccitt_false(data):
@@ -75,17 +75,78 @@ def crc16_ccitt_false(data):
     return crc
 
 
-def frame(seq, cmd, payload):
+def line_frame(seq, cmd, payload):
     body = [seq, cmd, len(payload)] + payload
     crc = crc16_ccitt_false(body)
     return [0x02] + body + [crc >> 8, crc & 0xFF, 0x03]
 
 
-print()
-print("check value %04X" % crc16_ccitt_false(b"123456789"))
-for name, args in [
-    ("kRequest", (0x01, 0x52, [0x00])),
-    ("kCard26", (0x01, 0xD2, [0x00, 26] + frame_bytes(frames(0x5A3C96F00F)[0][0]))),
-    ("kNoCard", (0x01, 0xD2, [0x01])),
-]:
-    print("%s = {%s};" % (name, ", ".join("0x%02X" % b for b in frame(*args))))
+def hex_bytes(values):
+    return ", ".join("0x%02X" % b for b in values)
+
+
+def card_payload(card_id, card_type):
+    frame = frames(card_id)[card_type][0]
+    return [0x00, len(frame)] + frame_bytes(frame)
+
+
+demo = 0x5A3C96F00F
+bits = [len(f) for f, _ in frames(0)]
+print(f"""// Made by make_vectors.py from the protocol's tables; do not edit:
+//     python3 tests/qorcomm/make_vectors.py |
+//       clang-format --assume-filename=test_vectors.h > tests/qorcomm/test_vectors.h
+#ifndef QORCOMM_TESTS_TEST_VECTORS_H
+#define QORCOMM_TESTS_TEST_VECTORS_H
+
+#include <array>
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+namespace vectors {{
+
+using Bytes = std::vector<std::uint8_t>;
+
+// The frame length of each card type, in card-type order.
+inline constexpr std::array<int, {len(bits)}> kFrameBits = {{{", ".join(map(str, bits))}}};
+inline constexpr int kCodeTypeCount = {CODE_TYPES};
+
+struct Wiegand {{
+    std::uint64_t cardId;
+    int cardType;
+    Bytes frame;  // bit 0 in the most significant bit of the first byte
+    // By code type; "TOO_WIDE" where the code type refuses the frame.
+    std::array<std::string_view, kCodeTypeCount> numbers;
+}};
+
+inline const std::vector<Wiegand> kWiegand = {{""")
+for card_id in IDS:
+    for card_type, (frame, data) in enumerate(frames(card_id)):
+        nums = ", ".join('"%s"' % n for n in numbers(frame, data))
+        print("    {0x%010X, %d, {%s}, {%s}}," % (card_id, card_type, hex_bytes(frame_bytes(frame)), nums))
+print(f"""}};
+
+// The number kWiegand gives for a card, or an empty text for one it lacks.
+inline std::string_view Number(std::uint64_t cardId, int cardType, int codeType) {{
+    for (const Wiegand& v : kWiegand)
+        if (v.cardId == cardId && v.cardType == cardType) return v.numbers[codeType];
+    return {{}};
+}}
+
+// Card 0x{demo:010X} as status-0 answer payloads: 26 and 44 bits.
+inline constexpr std::uint64_t kCardId = 0x{demo:010X};
+inline const Bytes kCard26Payload = {{{hex_bytes(card_payload(demo, 0))}}};
+inline const Bytes kCard44Payload = {{{hex_bytes(card_payload(demo, 2))}}};
+
+// CRC-16/CCITT-FALSE of "123456789".
+inline constexpr std::uint16_t kCrcCheckValue = 0x{crc16_ccitt_false(b"123456789"):04X};
+// Read-card request, SEQ 1, card type 0.
+inline const Bytes kRequestFrame = {{{hex_bytes(line_frame(0x01, 0x52, [0x00]))}}};
+// Its answer: status 0, the 26-bit frame of kCardId.
+inline const Bytes kCard26Frame = {{{hex_bytes(line_frame(0x01, 0xD2, card_payload(demo, 0)))}}};
+// Its answer: status 1, no card.
+inline const Bytes kNoCardFrame = {{{hex_bytes(line_frame(0x01, 0xD2, [0x01]))}}};
+
+}}  // namespace vectors
+
+#endif  // QORCOMM_TESTS_TEST_VECTORS_H""")

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "frame.h"
+#include "test_vectors.h"
 
 namespace ptypeer {
 
@@ -34,9 +35,8 @@ inline Bytes Make(std::uint8_t seq, const Bytes& payload, std::uint8_t cmd = 0xD
     return {out.begin(), out.begin() + static_cast<std::ptrdiff_t>(size)};
 }
 
-// Wiegand frames of card 0x5A3C96F00F, as status-0 payloads.
-inline const Bytes kCard26 = {0x00, 26, 0x4B, 0x78, 0x07, 0xC0};
-inline const Bytes kCard44 = {0x00, 44, 0x5A, 0x3C, 0x96, 0xF0, 0x0F, 0xF0};
+inline const Bytes& kCard26 = vectors::kCard26Payload;
+inline const Bytes& kCard44 = vectors::kCard44Payload;
 
 class Peer {
 public:

@@ -1,11 +1,12 @@
-// Wiegand decoding. The vectors are printed by make_vectors.py, which works
-// the frames out bit by bit from the format tables, apart from this code.
+// Wiegand decoding, against the vectors make_vectors.py works out bit by
+// bit from the format tables, apart from this code.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
 #include "qorcomm.h"
+#include "test_vectors.h"
 #include "wiegand.h"
 
 namespace qorcomm {
@@ -13,65 +14,8 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-struct Vector {
-    std::uint64_t cardId;
-    int cardType;
-    Bytes frame;
-    std::string numbers[kCodeTypeCount];  // by code type; "TOO_WIDE" for that failure
-};
-
-const Vector kVectors[] = {
-    {0x0000000000,
-     0,
-     {0x00, 0x00, 0x00, 0x40},
-     {"0000000001", "0000000000", "0000000000", "0000000000", "0000000000", "0000000000"}},
-    {0x0000000000,
-     1,
-     {0x00, 0x00, 0x00, 0x00, 0x10},
-     {"0000000001", "0000000000", "0000000000", "0000000000", "0000000000", "0000000000"}},
-    {0x0000000000,
-     2,
-     {0x00, 0x00, 0x00, 0x00, 0x00, 0x00},
-     {"TOO_WIDE", "0000000000", "0000000000", "0000000000", "0000000000", "0000000000"}},
-    {0x0000000000,
-     3,
-     {0x00, 0x00, 0x00, 0x00, 0x40},
-     {"0000000001", "0000000000", "0000000000", "0000000000", "0000000000", "0000000000"}},
-    {0xFFFFFFFFFF,
-     0,
-     {0x7F, 0xFF, 0xFF, 0xC0},
-     {"0001FFFFFF", "0000FFFFFF", "000000FFFF", "0000FFFFFF", "0000FFFFFF", "0000FFFFFF"}},
-    {0xFFFFFFFFFF,
-     1,
-     {0xFF, 0xFF, 0xFF, 0xFF, 0xE0},
-     {"0FFFFFFFFE", "03FFFFFFFF", "000000FFFF", "0000FFFFFF", "00FFFFFFFF", "03FFFFFFFF"}},
-    {0xFFFFFFFFFF,
-     2,
-     {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x00},
-     {"TOO_WIDE", "FFFFFFFFFF", "000000FFFF", "0000FFFFFF", "00FFFFFFFF", "FFFFFFFFFF"}},
-    {0xFFFFFFFFFF,
-     3,
-     {0x7F, 0xFF, 0xFF, 0xFF, 0xC0},
-     {"01FFFFFFFF", "00FFFFFFFF", "000000FFFF", "0000FFFFFF", "00FFFFFFFF", "00FFFFFFFF"}},
-    {0x5A3C96F00F,
-     0,
-     {0x4B, 0x78, 0x07, 0xC0},
-     {"00012DE01F", "000096F00F", "000000F00F", "000096F00F", "000096F00F", "000096F00F"}},
-    {0x5A3C96F00F,
-     1,
-     {0xC7, 0x92, 0xDE, 0x01, 0xF0},
-     {"0C792DE01F", "023C96F00F", "000000F00F", "000096F00F", "003C96F00F", "023C96F00F"}},
-    {0x5A3C96F00F,
-     2,
-     {0x5A, 0x3C, 0x96, 0xF0, 0x0F, 0xF0},
-     {"TOO_WIDE", "5A3C96F00F", "000000F00F", "000096F00F", "003C96F00F", "5A3C96F00F"}},
-    {0x5A3C96F00F,
-     3,
-     {0x1E, 0x4B, 0x78, 0x07, 0xC0},
-     {"00792DE01F", "003C96F00F", "000000F00F", "000096F00F", "003C96F00F", "003C96F00F"}},
-};
-
-constexpr int kBits[] = {26, 36, 44, 34};
+using vectors::kFrameBits;
+using vectors::kWiegand;
 
 // Untouched output shows as this sentinel.
 CardNumberText Sentinel() {
@@ -81,12 +25,12 @@ CardNumberText Sentinel() {
 }
 
 std::int32_t Decode(const Bytes& frame, int cardType, int codeType, CardNumberText& out) {
-    return DecodeCardNumber(frame, kBits[cardType], cardType, codeType, out);
+    return DecodeCardNumber(frame, kFrameBits[cardType], cardType, codeType, out);
 }
 
 TEST(Wiegand, DecodesEveryFormatByEveryCodeType) {
-    for (const Vector& v : kVectors) {
-        for (int codeType = 0; codeType < kCodeTypeCount; ++codeType) {
+    for (const vectors::Wiegand& v : kWiegand) {
+        for (int codeType = 0; codeType < vectors::kCodeTypeCount; ++codeType) {
             SCOPED_TRACE(testing::Message() << std::hex << v.cardId << " card type " << v.cardType
                                             << " code type " << codeType);
             CardNumberText out = Sentinel();
@@ -106,8 +50,8 @@ TEST(Wiegand, DecodesEveryFormatByEveryCodeType) {
 TEST(Wiegand, RefusesEveryFlippedBit) {
     // Every single-bit error in any of these frames breaks a parity or the
     // check nibble: each bit is covered by exactly one check.
-    for (const Vector& v : kVectors) {
-        for (int bit = 0; bit < kBits[v.cardType]; ++bit) {
+    for (const vectors::Wiegand& v : kWiegand) {
+        for (int bit = 0; bit < kFrameBits[v.cardType]; ++bit) {
             Bytes frame = v.frame;
             frame[static_cast<std::size_t>(bit / 8)] ^=
                 static_cast<std::uint8_t>(0x80 >> (bit % 8));

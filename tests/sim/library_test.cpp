@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "test_vectors.h"
 #include "timing_slack.h"
 
 namespace simtest {
@@ -92,7 +93,6 @@ protected:
 };
 
 TEST_P(LibraryReadsCard, GivesTheNumberForEachFormatAndCodeType) {
-    constexpr int32_t kFrameBits[] = {26, 36, 44, 34};
     for (const ExpectedRead& expected : GetParam().reads) {
         SCOPED_TRACE("card type " + std::to_string(expected.cardType) + ", code type " +
                      std::to_string(expected.codeType));
@@ -100,7 +100,7 @@ TEST_P(LibraryReadsCard, GivesTheNumberForEachFormatAndCodeType) {
         EXPECT_EQ(got.code, expected.code);
         if (expected.code == QOR_OK) {
             EXPECT_EQ(got.sn, expected.sn);
-            EXPECT_EQ(got.aux, kFrameBits[expected.cardType]);
+            EXPECT_EQ(got.aux, vectors::kFrameBits[expected.cardType]);
         }
         EXPECT_LT(got.took, kReadBound);
     }
