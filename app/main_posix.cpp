@@ -9,6 +9,7 @@
 #include <QSocketNotifier>
 
 #include "main_window.h"
+#include "qor_version.h"
 #include "qorcomm_library.h"
 
 namespace {

@@ -1,4 +1,5 @@
 #include "options.h"
+#include "qor_version.h"
 #include "port_alias.h"
 #include "pseudo_terminal.h"
 #include "responder.h"
