@@ -23,14 +23,16 @@ inline std::wstring OwnFolder() {
 class Program {
 public:
     // Starts it and waits up to 20 s for its window.
-    Program() {
-        std::wstring command = L"\"" + OwnFolder() + L"\\qor-demo.exe\"";
+    Program() : Program(L"\"" + OwnFolder() + L"\\qor-demo.exe\"", false) {}
+    // Runs `command`, which starts the program; with `windowOfAnyProcess` its
+    // window is found by its class, in whichever process `command` starts.
+    Program(std::wstring command, bool windowOfAnyProcess) : anyProcess_(windowOfAnyProcess) {
         STARTUPINFOW startup = {};
         startup.cb = sizeof startup;
         started_ = CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
                                   nullptr, &startup, &process_) != 0;
         if (!started_) return;
-        WaitForInputIdle(process_.hProcess, 20000);
+        if (!anyProcess_) WaitForInputIdle(process_.hProcess, 20000);
         for (int i = 0; i < 400 && window_ == nullptr; ++i) {
             EnumWindows(&Program::Match, reinterpret_cast<LPARAM>(this));
             if (window_ == nullptr) Sleep(50);
@@ -74,7 +76,8 @@ public:
         return lines;
     }
 
-    // Its exit code once it has ended, STILL_ACTIVE if it runs on after 20 s.
+    // The exit code of the process started once it has ended, STILL_ACTIVE if
+    // it runs on after 20 s.
     DWORD WaitForExit() const {
         if (WaitForSingleObject(process_.hProcess, 20000) != WAIT_OBJECT_0) return STILL_ACTIVE;
         DWORD code = 0;
@@ -85,13 +88,22 @@ public:
 private:
     static BOOL CALLBACK Match(HWND window, LPARAM self) {
         auto* program = reinterpret_cast<Program*>(self);
-        DWORD process = 0;
-        GetWindowThreadProcessId(window, &process);
-        if (process != program->process_.dwProcessId || !IsWindowVisible(window)) return TRUE;
+        if (!IsWindowVisible(window)) return TRUE;
+        if (program->anyProcess_) {
+            wchar_t name[64] = {};
+            GetClassNameW(window, name, 64);
+            constexpr std::string_view kClass = qor::window::kWindowName;  // ASCII
+            if (std::wstring_view(name) != std::wstring(kClass.begin(), kClass.end())) return TRUE;
+        } else {
+            DWORD process = 0;
+            GetWindowThreadProcessId(window, &process);
+            if (process != program->process_.dwProcessId) return TRUE;
+        }
         program->window_ = window;
         return FALSE;
     }
 
+    bool anyProcess_ = false;
     bool started_ = false;
     PROCESS_INFORMATION process_ = {};
     HWND window_ = nullptr;

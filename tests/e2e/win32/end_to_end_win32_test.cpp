@@ -2,10 +2,13 @@
 // COM1, driven from another process through its controls as a test tool
 // would drive any Windows program.
 #include <windows.h>
+// After windows.h, which it needs.
+#include <tlhelp32.h>
 
 #include <gtest/gtest.h>
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "demo_program.h"
@@ -31,6 +34,20 @@ std::int32_t OpenFromThisProcess(const char* port) {
     return result;
 }
 
+int ProcessesNamed(std::wstring_view name) {
+    const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return -1;
+    int count = 0;
+    PROCESSENTRY32W entry = {};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32FirstW(snapshot, &entry); more;
+         more = Process32NextW(snapshot, &entry)) {
+        if (_wcsicmp(entry.szExeFile, std::wstring(name).c_str()) == 0) ++count;
+    }
+    CloseHandle(snapshot);
+    return count;
+}
+
 TEST(EndToEnd, OpensReadsTheDemoCardAndClosesThroughComOne) {
     const Program program;
     ASSERT_NE(program.Window(), nullptr) << "qor-demo.exe showed no window";
@@ -50,6 +67,29 @@ TEST(EndToEnd, OpensReadsTheDemoCardAndClosesThroughComOne) {
 
     PostMessageW(program.Window(), WM_CLOSE, 0, 0);
     EXPECT_EQ(program.WaitForExit(), 0u);
+}
+
+// The zip's double-click starter, with nothing behind COM1 but the
+// simulator it starts: the window reads the demo card, and closing it ends
+// the simulator too.
+TEST(Starter, ServesComOneWhileTheWindowIsOpenAndEndsWithIt) {
+    const Program starter(L"cmd /c \"" + demo::OwnFolder() + L"\\Try-with-simulator.cmd\"", true);
+    ASSERT_NE(starter.Window(), nullptr) << "the starter showed no window";
+
+    starter.Click("cmdOpenCom");
+    starter.Click("btnReadCard");
+    EXPECT_EQ(starter.Text("edCardSn"), L"0000B2C3D4");
+    EXPECT_EQ(starter.Log(), (Lines{L"打开串口成功", L"", L"读取卡号：0000B2C3D4"}));
+
+    // The starter hands over to a minimized console of its own and ends at once.
+    EXPECT_EQ(starter.WaitForExit(), 0u);
+    PostMessageW(starter.Window(), WM_CLOSE, 0, 0);
+    int left = 1;
+    for (int i = 0; i < 200 && left != 0; ++i) {
+        Sleep(50);
+        left = ProcessesNamed(L"qor-sim.exe") + ProcessesNamed(L"qor-demo.exe");
+    }
+    EXPECT_EQ(left, 0) << "a simulator or the window outlived the window's close";
 }
 
 }  // namespace
