@@ -1,9 +1,12 @@
-#include "options.h"
-#include "qor_version.h"
+#include "command_line.h"
+#include "conversation.h"
+#include "line_speed_posix.h"
 #include "port_alias.h"
 #include "pseudo_terminal.h"
 #include "responder.h"
-#include "serve.h"
+#include "serial_line_posix.h"
+#include "serve_posix.h"
+#include "then_program_posix.h"
 
 #include <signal.h>
 #include <sys/signalfd.h>
@@ -18,11 +21,12 @@ namespace {
 
 // Blocked and read through a signalfd, so shutdown (removing the alias) runs
 // in ordinary code rather than in a handler. Blocked before the alias exists,
-// so a signal arriving during start-up is not lost.
-qorsim::FileDescriptor TakeOverShutdownSignals() {
+// so a signal arriving during start-up is not lost. SIGCHLD tells that the
+// --then program has ended.
+qorsim::FileDescriptor TakeOverSignals() {
     sigset_t set;
     sigemptyset(&set);
-    for (int signo : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&set, signo);
+    for (int signo : {SIGINT, SIGTERM, SIGHUP, SIGCHLD}) sigaddset(&set, signo);
     if (::sigprocmask(SIG_BLOCK, &set, nullptr) != 0)
         throw std::system_error(errno, std::generic_category(), "cannot block signals");
     qorsim::FileDescriptor fd(::signalfd(-1, &set, SFD_CLOEXEC));
@@ -33,35 +37,49 @@ qorsim::FileDescriptor TakeOverShutdownSignals() {
 
 int Run(int argc, char** argv) {
     const std::vector<std::string_view> args(argv + 1, argv + argc);
-    const qorsim::ParseOutcome outcome = qorsim::ParseOptions(args);
-    if (std::holds_alternative<qorsim::ShowHelp>(outcome)) {
-        std::cout << qorsim::UsageText();
-        return 0;
+    auto start = qorsim::StartFromCommandLine(args, std::cout, std::cerr);
+    if (const int* status = std::get_if<int>(&start)) return *status;
+    const auto& options = std::get<qorsim::Options>(start);
+
+    std::optional<speed_t> speed;
+    if (options.device) {
+        speed = qorcomm::SpeedFor(static_cast<std::int32_t>(options.baud));
+        if (!speed)
+            return qorsim::UsageFailure(std::cerr, "--baud: " + std::to_string(options.baud) +
+                                                       " is not a rate termios names");
     }
-    if (std::holds_alternative<qorsim::ShowVersion>(outcome)) {
-        std::cout << "qor-sim " QOR_VERSION "\n";
-        return 0;
-    }
-    if (const auto* error = std::get_if<qorsim::UsageError>(&outcome)) {
-        std::cerr << "qor-sim: " << error->message << "\nTry 'qor-sim --help'.\n";
-        return 2;
-    }
-    const auto& options = std::get<qorsim::Options>(outcome);
 
     // Whoever reads the path may go away; a failed write is then an error
     // with a message, not a silent death that leaves the alias behind.
     std::signal(SIGPIPE, SIG_IGN);
-    const qorsim::FileDescriptor signals = TakeOverShutdownSignals();
-    const qorsim::PseudoTerminal pty = qorsim::OpenPseudoTerminal();
+    const qorsim::FileDescriptor signals = TakeOverSignals();
+
+    std::optional<qorsim::SerialLine> device;
+    std::optional<qorsim::PseudoTerminal> pty;
     std::optional<qorsim::PortAlias> alias;
-    if (options.port) alias.emplace(*options.port, pty.slavePath);
+    int line = -1;
+    if (options.device) {
+        device.emplace(*options.device, *speed);
+        line = device->Get();
+        std::cout << *options.device << '\n';
+    } else {
+        pty = qorsim::OpenPseudoTerminal();
+        line = pty->master.Get();
+        if (options.port) alias.emplace(*options.port, pty->slavePath);
+        // The terminal first: scripts and tests read the first line.
+        std::cout << pty->slavePath << '\n';
+        if (alias) std::cout << alias->Path().string() << '\n';
+    }
+    std::cout.flush();
+    if (!std::cout) throw std::runtime_error("cannot write the line's path to stdout");
 
-    std::cout << pty.slavePath << std::endl;
-    if (!std::cout) throw std::runtime_error("cannot write the terminal's path to stdout");
+    std::optional<pid_t> program;
+    if (options.then) program = qorsim::StartProgram(*options.then);
 
+    std::ostream* log = options.verbose ? &std::cerr : nullptr;
     qorsim::Responder responder(options.reader);
-    qorsim::Serve(pty.master.Get(), signals.Get(), responder,
-                  options.verbose ? &std::cerr : nullptr);
+    qorsim::Conversation conversation(responder, log);
+    qorsim::Serve(line, signals.Get(), conversation, program, log);
     return 0;
 }
 

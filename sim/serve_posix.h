@@ -1,14 +1,20 @@
 #pragma once
 
-#include "responder.h"
+#include "conversation.h"
 
+#include <sys/types.h>
+
+#include <optional>
 #include <ostream>
 
 namespace qorsim {
 
-// Answers the requests arriving on `master` until a signal can be read from
-// `signals` (a signalfd). `log`, when given, gets a line per answered
-// request. Throws std::system_error when the terminal fails.
-void Serve(int master, int signals, Responder& responder, std::ostream* log);
+// Answers the requests arriving on `line` (a pseudo-terminal's master or a
+// serial line) until a shutdown signal can be read from `signals` (a
+// signalfd that also takes SIGCHLD) or, when `program` is given, that child
+// has ended and been reaped. `log`, when given, hears why it stopped.
+// Throws std::system_error when the line fails.
+void Serve(int line, int signals, Conversation& conversation, std::optional<pid_t> program,
+           std::ostream* log);
 
 }  // namespace qorsim
