@@ -154,8 +154,7 @@ ParseOutcome ParseOptions(std::span<const std::string_view> args) {
     }
 
     if (cardGiven && noCard) return UsageError{"--card and --no-card exclude each other"};
-    if (options.port && options.device)
-        return UsageError{"--port and --device exclude each other"};
+    if (options.port && options.device) return UsageError{"--port and --device exclude each other"};
     if (baudGiven && !options.device) return UsageError{"--baud needs --device"};
     if (noCard) options.reader.cardId.reset();
     if (faultEveryGiven && options.reader.faults.empty())

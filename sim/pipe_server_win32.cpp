@@ -21,8 +21,8 @@ Handle CreatePipeServer(const std::wstring& name, const std::string& portName) {
     if (!user) throw std::runtime_error("cannot tell which user this process runs as");
 
     // A DACL of one entry: this user may do anything, everyone else nothing.
-    const DWORD aclSize = static_cast<DWORD>(sizeof(ACL) + sizeof(ACCESS_ALLOWED_ACE) +
-                                             GetLengthSid(user->Sid()));
+    const DWORD aclSize =
+        static_cast<DWORD>(sizeof(ACL) + sizeof(ACCESS_ALLOWED_ACE) + GetLengthSid(user->Sid()));
     std::vector<std::uint64_t> aclBuffer((aclSize + 7) / 8);
     auto* acl = reinterpret_cast<ACL*>(aclBuffer.data());
     SECURITY_DESCRIPTOR descriptor{};

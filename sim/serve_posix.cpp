@@ -82,7 +82,8 @@ void Serve(int line, int signals, Conversation& conversation, std::optional<pid_
                 Fail("cannot read from the line");
             }
             if (n == 0) throw std::runtime_error("the line was closed");
-            WriteAll(line, conversation.Take(std::span(buffer.data(), static_cast<std::size_t>(n))));
+            WriteAll(line,
+                     conversation.Take(std::span(buffer.data(), static_cast<std::size_t>(n))));
         } else if (events & (POLLERR | POLLHUP | POLLNVAL)) {
             // A pseudo-terminal never hangs up while its slave side is held
             // open; a serial line does when its device goes away. Either way,

@@ -138,8 +138,8 @@ TEST(SimThen, StartsTheProgramOnceServedAndEndsWithIt) {
     PrivateRuntimeDir runtime;
     const fs::path program = runtime.Path() / "program";
     const fs::path seen = runtime.Path() / "seen";
-    std::ofstream(program) << "#!/bin/sh\n[ -L \"$XDG_RUNTIME_DIR/qorcomm/COM4\" ] && echo served > "
-                           << seen << "\n";
+    std::ofstream(program)
+        << "#!/bin/sh\n[ -L \"$XDG_RUNTIME_DIR/qorcomm/COM4\" ] && echo served > " << seen << "\n";
     fs::permissions(program, fs::perms::owner_all);
 
     SimProcess sim({"--port", "COM4", "--then", program.string()});
