@@ -3,7 +3,7 @@
 namespace qorsim {
 
 const PlatformUsage& ThisPlatformUsage() {
-    static const PlatformUsage usage{
+    static const PlatformUsage kUsage{
         R"(A simulated QOR card reader on a pseudo-terminal. Prints the terminal's path
 as the first line of its output, then answers read requests until it gets
 SIGINT, SIGTERM or SIGHUP.
@@ -27,7 +27,7 @@ SIGINT, SIGTERM or SIGHUP.
 )",
         "a signal",
     };
-    return usage;
+    return kUsage;
 }
 
 }  // namespace qorsim

@@ -3,7 +3,7 @@
 namespace qorsim {
 
 const PlatformUsage& ThisPlatformUsage() {
-    static const PlatformUsage usage{
+    static const PlatformUsage kUsage{
         R"(A simulated QOR card reader on a named pipe. Serves --port COMn on the pipe
 \\.\pipe\qor-sim-COMn, prints the pipe's path as the first line of its
 output, and answers read requests, one client at a time, until Ctrl+C,
@@ -21,7 +21,7 @@ Ctrl+Break or its console closes.
 )",
         "Ctrl+C, Ctrl+Break or closing the console",
     };
-    return usage;
+    return kUsage;
 }
 
 }  // namespace qorsim
