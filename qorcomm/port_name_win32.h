@@ -11,7 +11,8 @@
 namespace qorcomm {
 
 // ResolvePortName: "COMn" becomes "\\.\COMn" (without the prefix, COM10 and
-// up would be file names); any other name is returned as it is.
+// up would be file names); any other name is returned as it is. A simulator
+// of this user serving COMn comes first (sim_pipe_win32.h).
 
 // `name` from the ANSI code page to UTF-16, for the W functions; nothing when
 // it holds bytes that code page has no character for.

@@ -11,7 +11,6 @@
 
 #include "answer.h"
 #include "line_timing.h"
-#include "port_name.h"
 #include "serial_port.h"
 #include "wiegand.h"
 
@@ -98,7 +97,7 @@ int32_t QORCOMM_CALL CROpenCom(const char* port, int32_t baud) {
         if (length == 0 || length > kMaxPortName) return QOR_E_ARGUMENT;
         Line& line = TheLine();
         const std::lock_guard lock(line.mutex);
-        return line.port.Open(qorcomm::ResolvePortName({port, length}), baud);
+        return line.port.Open({port, length}, baud);
     });
 }
 

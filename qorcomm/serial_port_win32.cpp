@@ -1,6 +1,7 @@
-// The serial line through the Win32 comm functions. Under Wine a COM port is
-// whatever Linux path the prefix maps it to, so nothing here trusts that an
-// opened name is a port until GetCommState says so.
+// The serial line through the Win32 comm functions, or a simulator's pipe
+// when one of this user serves the COMn asked for (sim_pipe_win32.h). Under
+// Wine a COM port is whatever Linux path the prefix maps it to, so nothing
+// here trusts that an opened name is a port until GetCommState says so.
 #include "serial_port.h"
 
 #include <windows.h>
@@ -9,8 +10,10 @@
 #include <optional>
 #include <utility>
 
+#include "pipe_line_win32.h"
 #include "port_name_win32.h"
 #include "qorcomm.h"
+#include "sim_pipe_win32.h"
 
 namespace qorcomm {
 namespace {
@@ -77,6 +80,9 @@ struct SerialPort::Device {
     // process holds the port, and the system closes it with the process,
     // however that ends.
     HANDLE lock = nullptr;
+    // Set instead of the handle when the port is a simulator's pipe, whose
+    // one instance keeps it to one process.
+    std::optional<PipeLine> pipe;
     // The timeouts last set, so a read or write sets them only when they change.
     std::optional<COMMTIMEOUTS> timeouts;
 
@@ -131,14 +137,27 @@ SerialPort::SerialPort() = default;
 
 SerialPort::~SerialPort() { Close(); }
 
-std::int32_t SerialPort::Open(const std::string& path, std::int32_t baud) {
+std::int32_t SerialPort::Open(std::string_view name, std::int32_t baud) {
     Close();
     // Wine takes any rate at all, 0 included; a real port refuses what it
-    // cannot do in SetCommState.
+    // cannot do in SetCommState. A pipe takes any, and is held to the same.
     if (baud <= 0) return QOR_E_BAUD;
-    const std::optional<std::wstring> wide = WidePortName(path);
-    if (!wide) return QOR_E_NO_DEVICE;
     auto device = std::make_unique<Device>();
+
+    if (const std::optional<std::wstring> pipeName = SimPipeName(name)) {
+        const SimPipe pipe = OpenSimPipe(*pipeName);
+        if (pipe.state == SimPipe::State::Busy) return QOR_E_BUSY;
+        if (pipe.state == SimPipe::State::Opened) {
+            device->pipe.emplace(pipe.handle);
+            if (!device->pipe->Ready()) return QOR_E_IO;
+            device_ = std::move(device);
+            baud_ = baud;
+            return QOR_OPENED;
+        }
+    }
+
+    const std::optional<std::wstring> wide = WidePortName(ResolvePortName(name));
+    if (!wide) return QOR_E_NO_DEVICE;
 
     // SECURITY_IDENTIFICATION: a name that turns out to be a pipe must not
     // let its server act as this user.
@@ -184,17 +203,20 @@ std::int32_t SerialPort::Open(const std::string& path, std::int32_t baud) {
 std::int32_t SerialPort::Close() {
     if (!device_) return QOR_OK;
     const std::unique_ptr<Device> device = std::move(device_);
+    if (device->pipe) return device->pipe->Close() ? QOR_OK : QOR_E_IO;
     const BOOL closed = CloseHandle(std::exchange(device->handle, INVALID_HANDLE_VALUE));
     return closed ? QOR_OK : QOR_E_IO;
 }
 
 std::int32_t SerialPort::DiscardInput() {
     if (!device_) return QOR_E_NOT_OPEN;
+    if (device_->pipe) return device_->pipe->DiscardInput();
     return PurgeComm(device_->handle, PURGE_RXABORT | PURGE_RXCLEAR) ? QOR_OK : QOR_E_IO;
 }
 
 std::int32_t SerialPort::WriteAll(std::span<const std::uint8_t> bytes, Clock::time_point deadline) {
     if (!device_) return QOR_E_NOT_OPEN;
+    if (device_->pipe) return device_->pipe->WriteAll(bytes, deadline);
     while (!bytes.empty()) {
         // A deadline already past still gets one try, as a write that would
         // not block does under termios.
@@ -213,6 +235,7 @@ std::int32_t SerialPort::WriteAll(std::span<const std::uint8_t> bytes, Clock::ti
 
 std::int32_t SerialPort::ReadSome(std::span<std::uint8_t> buffer, Clock::time_point deadline) {
     if (!device_) return QOR_E_NOT_OPEN;
+    if (device_->pipe) return device_->pipe->ReadSome(buffer, deadline);
     const DWORD size = static_cast<DWORD>(buffer.size());
     for (;;) {
         const DWORD ms = MillisecondsUntil(deadline);

@@ -27,13 +27,25 @@ std::optional<T> ParseWhole(std::string_view text, int base) {
     return value;
 }
 
+// The library takes the rate as a 32-bit signed number.
+constexpr std::uint32_t kMaxBaud = 0x7FFFFFFF;
+
 bool AllHexDigits(std::string_view text) {
     return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) {
         return std::isxdigit(static_cast<unsigned char>(c)) != 0;
     });
 }
 
-std::string Quoted(std::string_view text) { return "'" + std::string(text) + "'"; }
+// Appended piece by piece: GCC's -Wrestrict misreads "'" + std::string + "'"
+// once inlined.
+std::string Quoted(std::string_view text) {
+    std::string quoted;
+    quoted.reserve(text.size() + 2);
+    quoted += '\'';
+    quoted += text;
+    quoted += '\'';
+    return quoted;
+}
 
 }  // namespace
 
@@ -60,6 +72,7 @@ ParseOutcome ParseOptions(std::span<const std::string_view> args) {
     bool cardGiven = false;
     bool noCard = false;
     bool faultEveryGiven = false;
+    bool baudGiven = false;
 
     for (std::size_t i = 0; i < args.size(); ++i) {
         std::string_view name = args[i];
@@ -69,8 +82,9 @@ ParseOutcome ParseOptions(std::span<const std::string_view> args) {
             name = name.substr(0, eq);
         }
 
-        const bool takesValue =
-            name == "--port" || name == "--card" || name == "--fault" || name == "--fault-every";
+        const bool takesValue = name == "--port" || name == "--device" || name == "--baud" ||
+                                name == "--then" || name == "--card" || name == "--fault" ||
+                                name == "--fault-every";
         std::string_view value;
         if (takesValue) {
             if (attached) {
@@ -97,6 +111,18 @@ ParseOutcome ParseOptions(std::span<const std::string_view> args) {
             if (!options.port)
                 return UsageError{"--port: " + Quoted(value) + " is not a port name COMn" +
                                   " (n from 1 to 999999999, no leading zero)"};
+        } else if (name == "--device") {
+            if (value.empty()) return UsageError{"--device needs a serial line's name"};
+            options.device = std::string(value);
+        } else if (name == "--baud") {
+            const auto baud = ParseWhole<std::uint32_t>(value, 10);
+            if (!baud || *baud == 0 || *baud > kMaxBaud)
+                return UsageError{"--baud: " + Quoted(value) + " is not a baud rate"};
+            options.baud = *baud;
+            baudGiven = true;
+        } else if (name == "--then") {
+            if (value.empty()) return UsageError{"--then needs a program"};
+            options.then = std::string(value);
         } else if (name == "--card") {
             options.reader.cardId = ParseCardId(value);
             if (!options.reader.cardId) {
@@ -128,27 +154,21 @@ ParseOutcome ParseOptions(std::span<const std::string_view> args) {
     }
 
     if (cardGiven && noCard) return UsageError{"--card and --no-card exclude each other"};
+    if (options.port && options.device) return UsageError{"--port and --device exclude each other"};
+    if (baudGiven && !options.device) return UsageError{"--baud needs --device"};
     if (noCard) options.reader.cardId.reset();
     if (faultEveryGiven && options.reader.faults.empty())
         return UsageError{"--fault-every needs at least one --fault"};
     return options;
 }
 
-std::string UsageText() {
-    return std::string(R"(Usage: qor-sim [OPTION]...
-A simulated QOR card reader on a pseudo-terminal. Prints the terminal's path
-as the first line of its output, then answers read requests until it gets
-SIGINT, SIGTERM or SIGHUP.
-
-  --port COMn        also make the port name COMn lead to the terminal: a
-                     symbolic link in $XDG_RUNTIME_DIR/qorcomm/, or in
-                     /tmp/qorcomm-<uid>/ when XDG_RUNTIME_DIR is unset,
-                     removed on exit. It counts only while this simulator
-                     runs (it holds COMn.lock beside it) and only in a
-                     folder of this user that nobody else can write to.
-                     A link left by a simulator that is gone is replaced;
-                     a port another simulator serves, or any other file
-                     of that name, is refused.
+std::string UsageText(const PlatformUsage& platform) {
+    std::string text = "Usage: qor-sim [OPTION]...\n";
+    text += platform.summary;
+    text += "\n";
+    text += platform.lineOptions;
+    text += R"(  --then PROGRAM     once the line is served, start PROGRAM (no arguments),
+                     and end when it ends, with status 0
   --card HEX         the card's 40-bit ID in hex, 0x optional
                      (default 0x00A1B2C3D4)
   --no-card          answer that no card is in the field
@@ -166,13 +186,17 @@ SIGINT, SIGTERM or SIGHUP.
   -h, --help         show this help and exit
       --version      show the version and exit
 
-Requests for a format other than 0-)") +
-           std::to_string(CardFormatCount() - 1) + R"( are answered "format not supported";
+Requests for a format other than 0-)";
+    text += std::to_string(CardFormatCount() - 1);
+    text += R"( are answered "format not supported";
 frames that are not valid read requests are ignored.
 
-Exit status: 0 after a signal, --help or --version, 1 on a runtime error,
-2 on a usage error.
+Exit status: 0 after )";
+    text += platform.stoppedBy;
+    text += R"(, when the --then program ends, or after --help
+or --version; 1 on a runtime error, 2 on a usage error.
 )";
+    return text;
 }
 
 }  // namespace qorsim

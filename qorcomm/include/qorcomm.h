@@ -70,7 +70,9 @@ enum {
  * XDG_RUNTIME_DIR is unset or empty) while the qor-sim that made it runs
  * and only when that folder is a real directory of the calling user that
  * nobody else can write to; else /dev/ttyS<n-1>. On Windows it is the
- * system's \\.\COMn. Any other name, COM0 included, is a path, on Windows
+ * pipe \\.\pipe\qor-sim-COMn while a qor-sim.exe of the calling user
+ * serves it (QOR_E_BUSY while another client has it), else the system's
+ * \\.\COMn. Any other name, COM0 included, is a path, on Windows
  * in the ANSI code page. Anything but a terminal device (on Windows: a
  * handle GetCommState accepts) is refused and never written to; so are, on
  * Linux, the caller's own controlling terminal and /dev/ptmx.

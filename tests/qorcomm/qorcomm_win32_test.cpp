@@ -1,6 +1,7 @@
 // QORComm.dll through Wine's serial layer, where COM1 leads to the alias that
-// qor-sim --port COM1 makes. Each suite says what it needs on COM1; CTest runs
-// each with that in place (see CMakeLists.txt).
+// the Linux qor-sim --port COM1 makes, and through the pipe of the Windows
+// qor-sim.exe. Each suite says what it needs on COM1; CTest runs each with
+// that in place (see CMakeLists.txt).
 //
 // Run as "--try-open PORT", the program only opens PORT and ends abruptly,
 // without closing it, with CROpenCom's result as its exit code.
@@ -15,10 +16,13 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <vector>
 
 #include "guarded_sn.h"
 #include "line_timing.h"
 #include "qorcomm.h"
+#include "sim_pipe_win32.h"
+#include "test_vectors.h"
 #include "timing_slack.h"
 
 namespace {
@@ -181,6 +185,168 @@ TEST_F(AnyTime, RefusesWhatIsNoPort) {
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), content);
     in.close();
     fs::remove_all(folder);
+}
+
+// qor-sim.exe from beside this program, its stdout and stderr on one pipe.
+class PipeSim {
+public:
+    explicit PipeSim(const std::wstring& args) {
+        SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+        HANDLE write = nullptr;
+        if (!CreatePipe(&output_, &write, &inherit, 0)) {
+            ADD_FAILURE() << "CreatePipe: error " << GetLastError();
+            return;
+        }
+        SetHandleInformation(output_, HANDLE_FLAG_INHERIT, 0);
+        std::wstring command = L"\"" + (SelfFolder() / L"qor-sim.exe").wstring() + L"\" " + args;
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+        startup.hStdOutput = write;
+        startup.hStdError = write;
+        PROCESS_INFORMATION process{};
+        if (CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                           &startup, &process)) {
+            CloseHandle(process.hThread);
+            process_ = process.hProcess;
+        } else {
+            ADD_FAILURE() << "cannot start qor-sim.exe: error " << GetLastError();
+        }
+        CloseHandle(write);
+    }
+    ~PipeSim() {
+        Kill();
+        CloseHandle(output_);
+    }
+
+    // The first line it printed, without its line end; empty when none came.
+    std::string FirstLine() {
+        const Clock::time_point deadline = Clock::now() + std::chrono::seconds(10);
+        while (text_.find('\n') == std::string::npos && Clock::now() < deadline) {
+            if (!Pull()) Sleep(5);
+        }
+        const std::string line = text_.substr(0, text_.find('\n'));
+        return line.ends_with('\r') ? line.substr(0, line.size() - 1) : line;
+    }
+
+    // Its exit code once it has ended, or -1.
+    int WaitForExit() {
+        DWORD code = 0;
+        if (WaitForSingleObject(process_, 10000) != WAIT_OBJECT_0 ||
+            !GetExitCodeProcess(process_, &code)) {
+            return -1;
+        }
+        return static_cast<int>(code);
+    }
+
+    // Everything it printed; call once it has ended.
+    std::string Output() {
+        while (Pull()) {
+        }
+        return text_;
+    }
+
+    void Kill() {
+        if (process_ == nullptr) return;
+        TerminateProcess(process_, 1);
+        WaitForSingleObject(process_, 10000);
+        CloseHandle(process_);
+        process_ = nullptr;
+    }
+
+private:
+    static fs::path SelfFolder() {
+        wchar_t self[MAX_PATH] = {};
+        GetModuleFileNameW(nullptr, self, MAX_PATH);
+        return fs::path(self).parent_path();
+    }
+
+    // Takes what is waiting on the pipe; false when nothing was.
+    bool Pull() {
+        DWORD waiting = 0;
+        if (!PeekNamedPipe(output_, nullptr, 0, nullptr, &waiting, nullptr) || waiting == 0)
+            return false;
+        std::string chunk(waiting, '\0');
+        DWORD got = 0;
+        if (!ReadFile(output_, chunk.data(), waiting, &got, nullptr)) return false;
+        text_.append(chunk, 0, got);
+        return got > 0;
+    }
+
+    HANDLE process_ = nullptr;
+    HANDLE output_ = nullptr;
+    std::string text_;
+};
+
+// This prefix maps no COM42, so "not the simulator's pipe" shows as
+// QOR_E_NO_DEVICE.
+const char* const kPipePort = "COM42";
+const wchar_t* const kPipeName = L"\\\\.\\pipe\\qor-sim-COM42";
+
+using PipeSimTest = Com1;
+
+TEST_F(PipeSimTest, ReadsTheDemoCardInEveryFormatForOneClientAtATime) {
+    PipeSim sim(L"--port com42");
+    ASSERT_EQ(sim.FirstLine(), "\\\\.\\pipe\\qor-sim-COM42");
+    ASSERT_EQ(CROpenCom(kPipePort, 9600), QOR_OPENED);
+    for (int cardType = 0; cardType < 4; ++cardType) {
+        for (int codeType = 0; codeType < vectors::kCodeTypeCount; ++codeType) {
+            SCOPED_TRACE("card type " + std::to_string(cardType) + ", code type " +
+                         std::to_string(codeType));
+            const std::string_view number = vectors::Number(0x00A1B2C3D4, cardType, codeType);
+            const Read read = ReadCard(cardType, codeType);
+            EXPECT_LT(read.took, kAnsweredWithin);
+            if (number == "TOO_WIDE") {
+                EXPECT_EQ(read.code, QOR_E_TOO_WIDE);
+                continue;
+            }
+            ASSERT_EQ(read.code, QOR_OK);
+            EXPECT_EQ(read.out.Text(), number);
+            EXPECT_EQ(read.out.aux, vectors::kFrameBits[cardType]);
+        }
+    }
+    EXPECT_EQ(OpenInAnotherProcess(kPipePort), QOR_E_BUSY);
+    EXPECT_EQ(ReadCard(2, 5).code, QOR_OK);
+
+    // Let go and taken again at once: the simulator listens again.
+    ASSERT_EQ(CRCloseCom(), QOR_OK);
+    ASSERT_EQ(CROpenCom(kPipePort, 115200), QOR_OPENED);
+    EXPECT_EQ(ReadCard(2, 5).code, QOR_OK);
+
+    PipeSim second(L"--port COM42");
+    EXPECT_EQ(second.WaitForExit(), 1);
+    EXPECT_NE(second.Output().find("another simulator is serving COM42"), std::string::npos);
+}
+
+TEST_F(PipeSimTest, WaitsOutAPartialAnswerAndRecovers) {
+    PipeSim sim(L"--port COM42 --fault partial --fault-every 2");
+    ASSERT_FALSE(sim.FirstLine().empty());
+    ASSERT_EQ(CROpenCom(kPipePort, 9600), QOR_OPENED);
+    EXPECT_EQ(ReadCard(0, 1).code, QOR_OK);
+    const Read partial = ReadCard(0, 1);
+    EXPECT_EQ(partial.code, QOR_E_PARTIAL);
+    EXPECT_GE(partial.took, kTimedOutFrom);
+    EXPECT_LT(partial.took, kTimedOutBy);
+    EXPECT_TRUE(partial.out.Untouched());
+    EXPECT_EQ(ReadCard(0, 1).code, QOR_OK);
+}
+
+TEST_F(PipeSimTest, OnlyARunningSimulatorOfThisUserIsThePort) {
+    EXPECT_EQ(CROpenCom(kPipePort, 9600), QOR_E_NO_DEVICE);
+    PipeSim sim(L"--port COM42");
+    ASSERT_FALSE(sim.FirstLine().empty());
+
+    const qorcomm::SimPipe foreign = qorcomm::OpenSimPipe(kPipeName, [](HANDLE) { return false; });
+    EXPECT_EQ(foreign.state, qorcomm::SimPipe::State::NotServed);
+    EXPECT_EQ(foreign.handle, INVALID_HANDLE_VALUE);
+    // Refused, it let the one instance go again.
+    ASSERT_EQ(CROpenCom(kPipePort, 9600), QOR_OPENED);
+    EXPECT_EQ(ReadCard(2, 5).code, QOR_OK);
+    ASSERT_EQ(CRCloseCom(), QOR_OK);
+
+    sim.Kill();
+    EXPECT_EQ(CROpenCom(kPipePort, 9600), QOR_E_NO_DEVICE);
 }
 
 }  // namespace

@@ -35,6 +35,11 @@ TEST(Options, AcceptedForms) {
     EXPECT_EQ(Accepted({"--port", "com12"}).port, "COM12");
     EXPECT_EQ(Accepted({"--port", "COM999999999"}).port, "COM999999999");
     EXPECT_TRUE(Accepted({"-v"}).verbose);
+    const Options device = Accepted({"--device", "/dev/ttyUSB0", "--baud=115200", "--then", "x"});
+    EXPECT_EQ(device.device, "/dev/ttyUSB0");
+    EXPECT_EQ(device.baud, 115200u);
+    EXPECT_EQ(device.then, "x");
+    EXPECT_EQ(Accepted({"--device", "COM3"}).baud, kDefaultBaud);
 
     const Options faults = Accepted({"--fault", "parity", "--fault=silent", "--fault-every", "5"});
     EXPECT_EQ(faults.reader.faults, (std::vector<Fault>{Fault::Parity, Fault::Silent}));
@@ -74,6 +79,10 @@ INSTANTIATE_TEST_SUITE_P(
                     Refusal{{"--port", "COM"}, "COMn"}, Refusal{{"--port", "LPT1"}, "COMn"},
                     Refusal{{"--port", "COM1x"}, "COMn"},
                     Refusal{{"--port", "COM1234567890"}, "COMn"},
+                    Refusal{{"--port", "COM1", "--device", "/dev/ttyS0"}, "exclude each other"},
+                    Refusal{{"--baud", "9600"}, "--baud needs --device"},
+                    Refusal{{"--device", "COM1", "--baud", "0"}, "not a baud rate"},
+                    Refusal{{"--device", "COM1", "--baud", "2147483648"}, "not a baud rate"},
                     Refusal{{"--no-card=yes"}, "takes no value"},
                     Refusal{{"--frobnicate"}, "unknown option '--frobnicate'"},
                     Refusal{{"COM1"}, "unexpected argument 'COM1'"}));

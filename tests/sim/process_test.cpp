@@ -44,6 +44,7 @@ TEST_P(SimShutdown, RemovesTheAliasAndExitsWith0) {
     ASSERT_FALSE(terminal.empty());
 
     const fs::path alias = runtime.Alias("COM4");
+    EXPECT_EQ(sim.Line(1), alias.string());
     ASSERT_TRUE(fs::is_symlink(alias));
     EXPECT_EQ(fs::read_symlink(alias), terminal);
     struct stat dir {};
@@ -129,6 +130,25 @@ TEST(SimAlias, FallsBackToAPerUserFolderInTmp) {
     EXPECT_EQ(fs::read_symlink(alias), terminal);
     EXPECT_EQ(sim.Stop(), 0);
     EXPECT_FALSE(fs::exists(fs::symlink_status(alias)));
+}
+
+// The program starts once the port is served, in the simulator's
+// environment, and the simulator ends with it, taking its alias along.
+TEST(SimThen, StartsTheProgramOnceServedAndEndsWithIt) {
+    PrivateRuntimeDir runtime;
+    const fs::path program = runtime.Path() / "program";
+    const fs::path seen = runtime.Path() / "seen";
+    std::ofstream(program)
+        << "#!/bin/sh\n[ -L \"$XDG_RUNTIME_DIR/qorcomm/COM4\" ] && echo served > " << seen << "\n";
+    fs::permissions(program, fs::perms::owner_all);
+
+    SimProcess sim({"--port", "COM4", "--then", program.string()});
+    ASSERT_FALSE(sim.FirstLine().empty()) << sim.ErrorOutput();
+    EXPECT_EQ(sim.WaitForExit(), 0);
+    std::string line;
+    std::getline(std::ifstream(seen), line);
+    EXPECT_EQ(line, "served");
+    EXPECT_FALSE(fs::exists(fs::symlink_status(runtime.Alias("COM4"))));
 }
 
 using Bytes = std::vector<std::uint8_t>;

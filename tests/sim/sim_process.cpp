@@ -84,11 +84,18 @@ SimProcess::~SimProcess() {
     ::close(err_);
 }
 
-std::string SimProcess::FirstLine(std::chrono::milliseconds timeout) {
+std::string SimProcess::Line(std::size_t index, std::chrono::milliseconds timeout) {
     const auto deadline = Clock::now() + timeout;
     for (;;) {
-        if (const auto newline = pendingOut_.find('\n'); newline != std::string::npos)
-            return pendingOut_.substr(0, newline);
+        std::size_t start = 0;
+        for (std::size_t i = 0; i < index && start != std::string::npos; ++i) {
+            start = pendingOut_.find('\n', start);
+            if (start != std::string::npos) ++start;
+        }
+        if (start != std::string::npos) {
+            if (const auto newline = pendingOut_.find('\n', start); newline != std::string::npos)
+                return pendingOut_.substr(start, newline - start);
+        }
         pollfd watched{out_, POLLIN, 0};
         if (::poll(&watched, 1, RemainingMs(deadline)) <= 0) return {};
         char buffer[256];

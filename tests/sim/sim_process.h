@@ -39,7 +39,12 @@ public:
 
     // The first line the simulator printed (the terminal's path), without
     // its newline; empty when none came within the timeout.
-    std::string FirstLine(std::chrono::milliseconds timeout = std::chrono::seconds(5));
+    std::string FirstLine(std::chrono::milliseconds timeout = std::chrono::seconds(5)) {
+        return Line(0, timeout);
+    }
+    // Line `index` (from 0) of what it printed, likewise.
+    std::string Line(std::size_t index,
+                     std::chrono::milliseconds timeout = std::chrono::seconds(5));
 
     // Sends `signo` and waits; see waitForExit.
     int Stop(int signo = SIGTERM);

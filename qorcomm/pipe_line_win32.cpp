@@ -1,0 +1,105 @@
+#include "pipe_line_win32.h"
+
+#include <algorithm>
+#include <array>
+#include <utility>
+
+#include "qorcomm.h"
+
+namespace qorcomm {
+namespace {
+
+// What is left until `deadline` in whole milliseconds, rounded up so a wait
+// never ends just short of it.
+DWORD MillisecondsUntil(Clock::time_point deadline) {
+    const auto left = deadline - Clock::now();
+    if (left <= Clock::duration::zero()) return 0;
+    const auto ms = std::chrono::ceil<std::chrono::milliseconds>(left).count();
+    return ms < INFINITE ? static_cast<DWORD>(ms) : INFINITE - 1;
+}
+
+// Bytes PeekNamedPipe has counted are there: reading them takes no time, and
+// a read that does not end at once means the pipe has failed.
+constexpr std::chrono::milliseconds kReadOfWaitingBytes{50};
+
+}  // namespace
+
+PipeLine::PipeLine(HANDLE pipe)
+    : handle_(pipe), event_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
+
+PipeLine::~PipeLine() { Close(); }
+
+bool PipeLine::Close() {
+    if (event_ != nullptr) CloseHandle(std::exchange(event_, nullptr));
+    if (handle_ == INVALID_HANDLE_VALUE) return true;
+    return CloseHandle(std::exchange(handle_, INVALID_HANDLE_VALUE)) != FALSE;
+}
+
+template <typename Start>
+std::int32_t PipeLine::Transfer(Start&& start, Clock::time_point deadline) {
+    OVERLAPPED overlapped{};
+    overlapped.hEvent = event_;
+    if (!start(&overlapped) && GetLastError() != ERROR_IO_PENDING) return QOR_E_IO;
+    DWORD moved = 0;
+    if (WaitForSingleObject(event_, MillisecondsUntil(deadline)) != WAIT_OBJECT_0) {
+        // The operation may complete while it is being cancelled: then what
+        // it moved is real and counts.
+        CancelIoEx(handle_, &overlapped);
+        if (GetOverlappedResult(handle_, &overlapped, &moved, TRUE)) {
+            return static_cast<std::int32_t>(moved);
+        }
+        return GetLastError() == ERROR_OPERATION_ABORTED ? 0 : QOR_E_IO;
+    }
+    if (!GetOverlappedResult(handle_, &overlapped, &moved, FALSE)) return QOR_E_IO;
+    return static_cast<std::int32_t>(moved);
+}
+
+std::int32_t PipeLine::DiscardInput() {
+    std::array<std::uint8_t, 256> dropped{};
+    for (;;) {
+        DWORD waiting = 0;
+        // Fails once the simulator has gone, as PurgeComm on a port that went
+        // away does not, and the read would fail next anyway.
+        if (!PeekNamedPipe(handle_, nullptr, 0, nullptr, &waiting, nullptr)) return QOR_E_IO;
+        if (waiting == 0) return QOR_OK;
+        const DWORD size = std::min<DWORD>(waiting, dropped.size());
+        const std::int32_t got = Transfer(
+            [&](OVERLAPPED* overlapped) {
+                return ReadFile(handle_, dropped.data(), size, nullptr, overlapped);
+            },
+            Clock::now() + kReadOfWaitingBytes);
+        if (got <= 0) return QOR_E_IO;
+    }
+}
+
+std::int32_t PipeLine::WriteAll(std::span<const std::uint8_t> bytes, Clock::time_point deadline) {
+    while (!bytes.empty()) {
+        const std::int32_t written = Transfer(
+            [&](OVERLAPPED* overlapped) {
+                return WriteFile(handle_, bytes.data(), static_cast<DWORD>(bytes.size()), nullptr,
+                                 overlapped);
+            },
+            deadline);
+        if (written <= 0) return QOR_E_IO;
+        bytes = bytes.subspan(static_cast<std::size_t>(written));
+    }
+    return QOR_OK;
+}
+
+std::int32_t PipeLine::ReadSome(std::span<std::uint8_t> buffer, Clock::time_point deadline) {
+    const DWORD size = static_cast<DWORD>(buffer.size());
+    // A byte-mode pipe ends a read with whatever has arrived, so one read
+    // waits for the first byte and brings what came with it. A simulator
+    // that went away fails it (ERROR_BROKEN_PIPE), as a device can.
+    for (;;) {
+        const std::int32_t got = Transfer(
+            [&](OVERLAPPED* overlapped) {
+                return ReadFile(handle_, buffer.data(), size, nullptr, overlapped);
+            },
+            deadline);
+        // An empty write on the other side ends a read with nothing.
+        if (got != 0 || Clock::now() >= deadline) return got;
+    }
+}
+
+}  // namespace qorcomm

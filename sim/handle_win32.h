@@ -1,0 +1,33 @@
+#pragma once
+
+#include <windows.h>
+
+#include <utility>
+
+namespace qorsim {
+
+// Owns a kernel object handle and closes it. Either "no handle" value
+// (nullptr, INVALID_HANDLE_VALUE) holds nothing.
+class Handle {
+public:
+    Handle() = default;
+    explicit Handle(HANDLE handle) : handle_(handle) {}
+    Handle(Handle&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)) {}
+    Handle& operator=(Handle&& other) noexcept {
+        std::swap(handle_, other.handle_);
+        return *this;
+    }
+    Handle(const Handle&) = delete;
+    Handle& operator=(const Handle&) = delete;
+    ~Handle() {
+        if (Valid()) CloseHandle(handle_);
+    }
+
+    HANDLE Get() const { return handle_; }
+    bool Valid() const { return handle_ != nullptr && handle_ != INVALID_HANDLE_VALUE; }
+
+private:
+    HANDLE handle_ = nullptr;
+};
+
+}  // namespace qorsim

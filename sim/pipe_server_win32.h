@@ -1,0 +1,16 @@
+#pragma once
+
+#include "handle_win32.h"
+
+#include <string>
+
+namespace qorsim {
+
+// The server end of the pipe the library finds COMn by
+// (qorcomm/sim_pipe_win32.h): the first and only instance of its name, byte
+// mode, local clients only, one at a time, open to this process's user and
+// nobody else. Throws std::runtime_error with a message for the user, also
+// when another simulator already serves the port.
+Handle CreatePipeServer(const std::wstring& name, const std::string& portName);
+
+}  // namespace qorsim

@@ -1,0 +1,56 @@
+#include "serial_line_posix.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <cerrno>
+#include <cstring>
+#include <stdexcept>
+
+namespace qorsim {
+
+namespace {
+
+std::string Why(const std::string& what, const std::string& path, int error = errno) {
+    return what + " " + path + ": " + std::strerror(error);
+}
+
+}  // namespace
+
+SerialLine::SerialLine(const std::string& path, speed_t speed) {
+    // Non-blocking, so a modem line without carrier does not hold up the open.
+    fd_ = FileDescriptor(::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
+    if (fd_.Get() < 0) throw std::runtime_error(Why("cannot open", path));
+    // The library refuses such a line too, and never writes into a file.
+    if (!::isatty(fd_.Get()) || ::tcgetattr(fd_.Get(), &found_) != 0)
+        throw std::runtime_error(path + " is not a serial line (not a terminal device)");
+    // The lock the library takes on its port: neither side may take the
+    // other's end, nor two simulators one line.
+    if (::flock(fd_.Get(), LOCK_EX | LOCK_NB) != 0) {
+        if (errno == EWOULDBLOCK) throw std::runtime_error(path + " is in use by another program");
+        throw std::runtime_error(Why("cannot lock", path));
+    }
+    // From here on the serve loop's poll does the waiting.
+    const int flags = ::fcntl(fd_.Get(), F_GETFL);
+    if (flags < 0 || ::fcntl(fd_.Get(), F_SETFL, flags & ~O_NONBLOCK) != 0)
+        throw std::runtime_error(Why("cannot set up", path));
+
+    termios raw = found_;
+    ::cfmakeraw(&raw);
+    raw.c_cflag &= ~static_cast<tcflag_t>(CSTOPB | CRTSCTS);
+    raw.c_cflag |= CLOCAL | CREAD;
+    raw.c_iflag &= ~static_cast<tcflag_t>(IXON | IXOFF | IXANY);
+    raw.c_cc[VMIN] = 1;
+    raw.c_cc[VTIME] = 0;
+    termios applied{};
+    // tcsetattr succeeds when any part of the change took: read the rate back.
+    if (::cfsetispeed(&raw, speed) != 0 || ::cfsetospeed(&raw, speed) != 0 ||
+        ::tcsetattr(fd_.Get(), TCSANOW, &raw) != 0 || ::tcgetattr(fd_.Get(), &applied) != 0 ||
+        ::cfgetospeed(&applied) != speed) {
+        ::tcsetattr(fd_.Get(), TCSANOW, &found_);
+        throw std::runtime_error(path + " does not take the rate asked for");
+    }
+}
+
+SerialLine::~SerialLine() { ::tcsetattr(fd_.Get(), TCSANOW, &found_); }
+
+}  // namespace qorsim

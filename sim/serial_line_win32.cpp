@@ -1,0 +1,79 @@
+#include "serial_line_win32.h"
+
+#include "port_name.h"
+#include "port_name_win32.h"
+#include "utf8_win32.h"
+
+#include <stdexcept>
+
+namespace qorsim {
+
+namespace {
+
+std::wstring DevicePath(const std::string& name) {
+    // Without the prefix, COM10 and up would be file names.
+    if (const std::optional<unsigned> n = qorcomm::ComPortNumber(name))
+        return L"\\\\.\\COM" + std::to_wstring(*n);
+    return Utf8ToWide(name);
+}
+
+std::runtime_error Failure(const std::string& name, const std::string& what) {
+    return std::runtime_error(name + ": " + what + " (error " + std::to_string(GetLastError()) +
+                              ")");
+}
+
+}  // namespace
+
+SerialLine::SerialLine(const std::string& name, std::uint32_t baud) : path_(DevicePath(name)) {
+    if (path_.empty()) throw std::runtime_error(name + " is not a device name");
+    handle_ = Handle(CreateFileW(path_.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                 OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr));
+    if (!handle_.Valid()) {
+        if (GetLastError() == ERROR_ACCESS_DENIED)
+            throw std::runtime_error(name + " is in use by another program");
+        throw Failure(name, "cannot open it");
+    }
+    // As the library does: a file or a pipe opens too, and must not be taken
+    // for a line.
+    found_.DCBlength = sizeof found_;
+    if (!GetCommState(handle_.Get(), &found_))
+        throw std::runtime_error(name + " is not a serial line");
+
+    // The library's own lock on a port it has open (port_name_win32.h).
+    lock_ = Handle(CreateMutexW(nullptr, FALSE, qorcomm::PortLockName(path_).c_str()));
+    if (!lock_.Valid() || GetLastError() == ERROR_ALREADY_EXISTS) {
+        lock_ = Handle();
+        throw std::runtime_error(name + " is in use by another program");
+    }
+
+    DCB raw = found_;
+    raw.BaudRate = baud;
+    raw.fBinary = TRUE;
+    raw.fParity = FALSE;
+    raw.fOutxCtsFlow = FALSE;
+    raw.fOutxDsrFlow = FALSE;
+    raw.fDtrControl = DTR_CONTROL_ENABLE;
+    raw.fDsrSensitivity = FALSE;
+    raw.fOutX = FALSE;
+    raw.fInX = FALSE;
+    raw.fErrorChar = FALSE;
+    raw.fNull = FALSE;
+    raw.fRtsControl = RTS_CONTROL_ENABLE;
+    raw.fAbortOnError = FALSE;
+    raw.ByteSize = 8;
+    raw.Parity = NOPARITY;
+    raw.StopBits = ONESTOPBIT;
+    // All zero: a read waits for as many bytes as it asks for, so the serve
+    // loop asks for one at a time and each arrives as it comes.
+    COMMTIMEOUTS waitForBytes{};
+    if (!SetCommState(handle_.Get(), &raw)) throw Failure(name, "does not take the rate asked for");
+    if (!SetCommTimeouts(handle_.Get(), &waitForBytes)) {
+        SetCommState(handle_.Get(), &found_);
+        throw Failure(name, "cannot set its timeouts");
+    }
+    PurgeComm(handle_.Get(), PURGE_RXCLEAR | PURGE_TXCLEAR);
+}
+
+SerialLine::~SerialLine() { SetCommState(handle_.Get(), &found_); }
+
+}  // namespace qorsim

@@ -1,0 +1,33 @@
+#include "options.h"
+
+namespace qorsim {
+
+const PlatformUsage& ThisPlatformUsage() {
+    static const PlatformUsage kUsage{
+        R"(A simulated QOR card reader on a pseudo-terminal. Prints the terminal's path
+as the first line of its output, then answers read requests until it gets
+SIGINT, SIGTERM or SIGHUP.
+)",
+        R"(  --port COMn        also make the port name COMn lead to the terminal: a
+                     symbolic link in $XDG_RUNTIME_DIR/qorcomm/, or in
+                     /tmp/qorcomm-<uid>/ when XDG_RUNTIME_DIR is unset,
+                     removed on exit; its path is the second line of the
+                     output. It counts only while this simulator runs (it
+                     holds COMn.lock beside it) and only in a folder of
+                     this user that nobody else can write to. A link left
+                     by a simulator that is gone is replaced; a port
+                     another simulator serves, or any other file of that
+                     name, is refused.
+  --device NAME      serve the serial line NAME (a terminal device: a port
+                     with a null-modem cable, one end of a pty pair)
+                     instead of a pseudo-terminal, and print NAME as the
+                     first line; excludes --port
+  --baud RATE        the device's rate, 8N1 raw (default 9600); only the
+                     rates termios names
+)",
+        "a signal",
+    };
+    return kUsage;
+}
+
+}  // namespace qorsim

@@ -1,0 +1,27 @@
+#include "options.h"
+
+namespace qorsim {
+
+const PlatformUsage& ThisPlatformUsage() {
+    static const PlatformUsage kUsage{
+        R"(A simulated QOR card reader on a named pipe. Serves --port COMn on the pipe
+\\.\pipe\qor-sim-COMn, prints the pipe's path as the first line of its
+output, and answers read requests, one client at a time, until Ctrl+C,
+Ctrl+Break or its console closes.
+)",
+        R"(  --port COMn        the port to serve: the reader library opens this
+                     simulator's pipe for COMn while it runs, instead of
+                     the system's port. Only this user may open the pipe;
+                     a port another simulator serves is refused.
+  --device NAME      serve the serial line NAME instead (COMn, or a device
+                     path: a port with a null-modem cable, one end of a
+                     virtual COM pair), and print its path as the first
+                     line; excludes --port
+  --baud RATE        the device's rate, 8N1 (default 9600)
+)",
+        "Ctrl+C, Ctrl+Break or closing the console",
+    };
+    return kUsage;
+}
+
+}  // namespace qorsim

@@ -1,0 +1,95 @@
+// qor-sim --device on one end of a pseudo-terminal pair that socat links,
+// the library on the other end by its path: the two over a serial line, as
+// over a null-modem cable.
+#include "sim_process.h"
+
+#include "qorcomm.h"
+
+#include <gtest/gtest.h>
+
+#include <poll.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <regex>
+#include <string>
+#include <vector>
+
+extern char** environ;
+
+namespace simtest {
+namespace {
+
+// socat -d -d pty,raw,echo=0 pty,raw,echo=0, and the two terminals it names.
+class PtyPair {
+public:
+    PtyPair() {
+        int err[2];
+        if (::pipe(err) != 0) return;
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_adddup2(&actions, err[1], STDERR_FILENO);
+        posix_spawn_file_actions_addclose(&actions, err[0]);
+        std::vector<std::string> args{"socat", "-d", "-d", "pty,raw,echo=0", "pty,raw,echo=0"};
+        std::vector<char*> argv;
+        for (std::string& arg : args) argv.push_back(arg.data());
+        argv.push_back(nullptr);
+        if (::posix_spawnp(&pid_, "socat", &actions, nullptr, argv.data(), environ) != 0) pid_ = -1;
+        posix_spawn_file_actions_destroy(&actions);
+        ::close(err[1]);
+
+        // It names each terminal on stderr ("PTY is /dev/pts/N") once made.
+        std::string said;
+        const std::regex named("PTY is (\\S+)");
+        pollfd watched{err[0], POLLIN, 0};
+        while (pid_ > 0 && ends_.size() < 2 && ::poll(&watched, 1, 5000) > 0) {
+            char buffer[256];
+            const ssize_t n = ::read(err[0], buffer, sizeof buffer);
+            if (n <= 0) break;
+            said.append(buffer, static_cast<std::size_t>(n));
+            ends_.clear();
+            for (std::sregex_iterator it(said.begin(), said.end(), named), end; it != end; ++it)
+                ends_.push_back((*it)[1]);
+        }
+        ::close(err[0]);
+    }
+    ~PtyPair() {
+        if (pid_ <= 0) return;
+        ::kill(pid_, SIGTERM);
+        ::waitpid(pid_, nullptr, 0);
+    }
+    PtyPair(const PtyPair&) = delete;
+    PtyPair& operator=(const PtyPair&) = delete;
+
+    bool Ready() const { return ends_.size() == 2; }
+    const std::string& End(std::size_t i) const { return ends_.at(i); }
+
+private:
+    pid_t pid_ = -1;
+    std::vector<std::string> ends_;
+};
+
+TEST(SimDevice, ServesASerialLineTheLibraryReadsOverTheOtherEnd) {
+    PtyPair pair;
+    ASSERT_TRUE(pair.Ready()) << "socat did not make a pair of terminals";
+    SimProcess sim({"--device", pair.End(0), "--baud", "19200"});
+    ASSERT_EQ(sim.FirstLine(), pair.End(0)) << sim.ErrorOutput();
+
+    ASSERT_EQ(CROpenCom(pair.End(1).c_str(), 19200), QOR_OPENED);
+    unsigned char sn[11] = {};
+    EXPECT_EQ(CRReadCardSN(nullptr, sn, 2, 5), QOR_OK);
+    EXPECT_STREQ(reinterpret_cast<char*>(sn), "00A1B2C3D4");
+    EXPECT_EQ(CRCloseCom(), QOR_OK);
+    EXPECT_EQ(sim.Stop(), 0);
+}
+
+TEST(SimDevice, RefusesWhatIsNoSerialLine) {
+    SimProcess sim({"--device", "/dev/null"});
+    EXPECT_EQ(sim.WaitForExit(), 1);
+    EXPECT_NE(sim.ErrorOutput().find("/dev/null is not a serial line"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace simtest
