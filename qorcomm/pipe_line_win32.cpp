@@ -4,19 +4,11 @@
 #include <array>
 #include <utility>
 
+#include "deadline_win32.h"
 #include "qorcomm.h"
 
 namespace qorcomm {
 namespace {
-
-// What is left until `deadline` in whole milliseconds, rounded up so a wait
-// never ends just short of it.
-DWORD MillisecondsUntil(Clock::time_point deadline) {
-    const auto left = deadline - Clock::now();
-    if (left <= Clock::duration::zero()) return 0;
-    const auto ms = std::chrono::ceil<std::chrono::milliseconds>(left).count();
-    return ms < INFINITE ? static_cast<DWORD>(ms) : INFINITE - 1;
-}
 
 // Bytes PeekNamedPipe has counted are there: reading them takes no time, and
 // a read that does not end at once means the pipe has failed.

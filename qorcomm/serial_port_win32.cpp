@@ -10,6 +10,7 @@
 #include <optional>
 #include <utility>
 
+#include "deadline_win32.h"
 #include "pipe_line_win32.h"
 #include "port_name_win32.h"
 #include "qorcomm.h"
@@ -17,16 +18,6 @@
 
 namespace qorcomm {
 namespace {
-
-// What is left until `deadline` in whole milliseconds, rounded up so a wait
-// never ends just short of it; MAXDWORD has a meaning of its own in
-// COMMTIMEOUTS and is never returned.
-DWORD MillisecondsUntil(Clock::time_point deadline) {
-    const auto left = deadline - Clock::now();
-    if (left <= Clock::duration::zero()) return 0;
-    const auto ms = std::chrono::ceil<std::chrono::milliseconds>(left).count();
-    return ms < MAXDWORD ? static_cast<DWORD>(ms) : MAXDWORD - 1;
-}
 
 // ReadFile returns at once with what has arrived, perhaps nothing.
 constexpr COMMTIMEOUTS kReadNoWait = {MAXDWORD, 0, 0, 0, 0};
