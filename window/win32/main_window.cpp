@@ -141,13 +141,20 @@ HFONT MakeFont(const std::wstring& family, double points, BYTE charSet, UINT dpi
 
 // A drop-down combo box is as tall as its font makes it, unless the height
 // of its edit part is set. What a given setting yields is measured rather
-// than assumed: Wine adds two pixels to the setting that Windows does not.
-// `guess`, when not CB_ERR, is tried first (the setting that fitted another
-// combo box with the same font); returns the setting that fitted.
+// than assumed: Wine adds two pixels to the setting that Windows does not,
+// and reads the setting back with them added, so only a setting that was
+// sent is passed on. `guess`, when not CB_ERR, is sent first (the setting
+// that fitted another combo box with the same font and height): each
+// setting sent makes the combo box lay itself out again. Returns the
+// setting that fitted.
 LRESULT FitComboHeight(HWND combo, int height, LRESULT guess) {
-    if (guess != CB_ERR) SendMessageW(combo, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), guess);
-    LRESULT setting = SendMessageW(combo, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0);
-    if (setting == CB_ERR) return CB_ERR;
+    LRESULT setting = guess;
+    if (setting != CB_ERR) {
+        SendMessageW(combo, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), setting);
+    } else {
+        setting = SendMessageW(combo, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0);
+        if (setting == CB_ERR) return CB_ERR;
+    }
     for (int attempt = 0; attempt < 3; ++attempt) {
         RECT shown = {};
         GetWindowRect(combo, &shown);
