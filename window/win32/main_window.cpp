@@ -196,7 +196,7 @@ Form1::Form1(ReaderLibrary& library) : controller_(library, *this) {
     dpi_ = GetDpiForWindow(window_);
     MakeFonts();
     BuildControls();
-    LayOut(Placing::AlreadyInPlace);
+    FitComboHeights();
     SelectDefaults();
     Centre();
     // Focus starts on the lowest tab index that can take it.
@@ -233,6 +233,10 @@ void Form1::BuildControls() {
             control.exStyle, control.name, Widen(row.text).c_str(), style, at.left, at.top,
             at.right - at.left, at.bottom - at.top, window_,
             reinterpret_cast<HMENU>(static_cast<INT_PTR>(row.id)), instance, nullptr);
+        // Its font at once, while a combo box's list is still empty: laying
+        // the list out again for a new font costs Wine more once it holds
+        // entries.
+        SendMessageW(controls_[i], WM_SETFONT, reinterpret_cast<WPARAM>(FontOf(i)), FALSE);
     }
     // Group boxes go to the bottom, each below what it contains, so they
     // never paint over the controls inside them.
@@ -278,25 +282,33 @@ RECT Form1::Placement(std::size_t index) const {
     return {left, top, left + Scale(row.width), top + dropped};
 }
 
-// Gives every control the fonts made for the window's current DPI, places
-// and sizes it unless it was just made in place, and fits the combo boxes'
-// heights.
-void Form1::LayOut(Placing placing) {
-    const BOOL redraw = IsWindowVisible(window_);
-    LRESULT comboSetting = CB_ERR;
+// The combo boxes all have one height and one font, so the setting that
+// fitted the first is tried first on the others.
+void Form1::FitComboHeights() {
+    LRESULT setting = CB_ERR;
     for (std::size_t i = 0; i < window::kControls.size(); ++i) {
-        const ControlRow& row = window::kControls[i];
-        HWND control = controls_[i];
-        HFONT font = (row.traits & window::kOwnFont) != 0 ? ownFont_.get() : windowFont_.get();
-        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), redraw);
-        if (placing == Placing::Move) {
-            const RECT at = Placement(i);
-            SetWindowPos(control, nullptr, at.left, at.top, at.right - at.left, at.bottom - at.top,
-                         SWP_NOZORDER | SWP_NOACTIVATE);
-        }
-        if (row.kind == ControlKind::ComboBox)
-            comboSetting = FitComboHeight(control, Scale(row.height), comboSetting);
+        if (window::kControls[i].kind == ControlKind::ComboBox)
+            setting = FitComboHeight(controls_[i], Scale(window::kControls[i].height), setting);
     }
+}
+
+HFONT Form1::FontOf(std::size_t row) const {
+    return (window::kControls[row].traits & window::kOwnFont) != 0 ? ownFont_.get()
+                                                                   : windowFont_.get();
+}
+
+// Gives every control the fonts made for the window's new DPI, its place
+// and size at that DPI, and fits the combo boxes again.
+void Form1::Rescale() {
+    const BOOL redraw = IsWindowVisible(window_);
+    for (std::size_t i = 0; i < window::kControls.size(); ++i) {
+        HWND control = controls_[i];
+        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(FontOf(i)), redraw);
+        const RECT at = Placement(i);
+        SetWindowPos(control, nullptr, at.left, at.top, at.right - at.left, at.bottom - at.top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    FitComboHeights();
 }
 
 void Form1::Centre() {
@@ -350,7 +362,7 @@ LRESULT Form1::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_DPICHANGED: {
             dpi_ = HIWORD(wParam);
             MakeFonts();
-            LayOut(Placing::Move);
+            Rescale();
             const RECT& suggested = *reinterpret_cast<const RECT*>(lParam);
             SetWindowPos(window_, nullptr, suggested.left, suggested.top,
                          suggested.right - suggested.left, suggested.bottom - suggested.top,
