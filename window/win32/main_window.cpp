@@ -215,11 +215,16 @@ int Form1::Scale(int twips) const { return MulDiv(twips, static_cast<int>(dpi_),
 void Form1::BuildControls() {
     HINSTANCE instance = GetModuleHandleW(nullptr);
     // A new child goes below its siblings, and Tab follows that order, so
-    // the controls are made in tab order.
-    std::vector<std::size_t> order(window::kControls.size());
-    for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+    // the controls are made in tab order. The group boxes come last, each
+    // after what it contains: below the controls inside them, they never
+    // paint over them, and no later move to the bottom costs a round trip.
+    std::vector<std::size_t> order;
+    for (std::size_t i = 0; i < window::kControls.size(); ++i)
+        if (window::kControls[i].kind != ControlKind::Frame) order.push_back(i);
     std::ranges::stable_sort(order, {},
                              [](std::size_t i) { return window::kControls[i].tabIndex; });
+    for (std::size_t i = window::kControls.size(); i-- > 0;)
+        if (window::kControls[i].kind == ControlKind::Frame) order.push_back(i);
 
     for (std::size_t i : order) {
         const ControlRow& row = window::kControls[i];
@@ -237,13 +242,6 @@ void Form1::BuildControls() {
         // the list out again for a new font costs Wine more once it holds
         // entries.
         SendMessageW(controls_[i], WM_SETFONT, reinterpret_cast<WPARAM>(FontOf(i)), FALSE);
-    }
-    // Group boxes go to the bottom, each below what it contains, so they
-    // never paint over the controls inside them.
-    for (std::size_t i = window::kControls.size(); i-- > 0;) {
-        if (window::kControls[i].kind == ControlKind::Frame)
-            SetWindowPos(controls_[i], HWND_BOTTOM, 0, 0, 0, 0,
-                         SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     }
     for (const window::ListRow& list : window::kLists) {
         HWND combo = Control(list.control);
