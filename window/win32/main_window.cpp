@@ -216,9 +216,8 @@ void Form1::BuildControls() {
     for (const window::ListRow& list : window::kLists) {
         HWND combo = Control(list.control);
         for (std::string_view entry : list.entries) {
-            const LRESULT item = SendMessageW(combo, CB_ADDSTRING, 0,
-                                              reinterpret_cast<LPARAM>(Widen(entry).c_str()));
-            SendMessageW(combo, CB_SETITEMDATA, static_cast<WPARAM>(item), 0);
+            // Its item data starts at 0, as every entry's must.
+            SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Widen(entry).c_str()));
         }
     }
     messages_ = std::make_unique<MessageList>(Control("edMsg"));
