@@ -514,6 +514,40 @@ TEST_F(MessageListTest, ContextMenuCopiesTheSelectionOrEveryLine) {
     EXPECT_EQ(Clipboard(), kAll);
 }
 
+// The text of the tooltip shown, if any, into the std::wstring at `shown`.
+BOOL CALLBACK NoteShownTip(HWND window, LPARAM shown) {
+    wchar_t name[64] = {};
+    GetClassNameW(window, name, 64);
+    if (std::wstring_view(name) != TOOLTIPS_CLASSW || !IsWindowVisible(window)) return TRUE;
+    *reinterpret_cast<std::wstring*>(shown) = Text(window);
+    return FALSE;
+}
+
+// The tip is made only when the pointer first comes over the list, so it
+// is looked for among the thread's windows once the pointer has been there.
+TEST_F(MessageListTest, OnlyALineCutOffShowsWholeAsATip) {
+    const std::wstring cut = L"读取卡号：" + std::wstring(120, L'0');
+    form->AppendLog(Narrow(cut));
+    Pump();
+    const auto tipOver = [&](int item) {
+        POINT at = At(item);
+        POINT screen = at;
+        ClientToScreen(Log(), &screen);
+        SetCursorPos(screen.x, screen.y);
+        SendMessageW(Log(), WM_MOUSEMOVE, 0, MAKELPARAM(at.x, at.y));
+        std::wstring shown;
+        for (int i = 0; i < 200 && shown.empty(); ++i) {
+            Sleep(10);
+            Pump();
+            EnumThreadWindows(GetCurrentThreadId(), NoteShownTip,
+                              reinterpret_cast<LPARAM>(&shown));
+        }
+        return shown;
+    };
+    EXPECT_EQ(tipOver(3), cut);
+    EXPECT_EQ(tipOver(2), L"") << "a line that fits shows no tip";
+}
+
 // --- closing ----------------------------------------------------------------
 
 TEST(WindowClosing, EveryWayReleasesThePortOnceAndEndsTheLoop) {
