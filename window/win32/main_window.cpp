@@ -90,12 +90,6 @@ POINT OffsetInWindow(std::size_t row) {
     return at;
 }
 
-std::size_t EntryCount(std::size_t row) {
-    for (const window::ListRow& list : window::kLists)
-        if (list.control.row == row) return list.entries.size();
-    return 0;
-}
-
 HFONT MakeFont(const std::wstring& family, double points, BYTE charSet, UINT dpi) {
     LOGFONTW font = {};
     font.lfHeight =
@@ -241,17 +235,18 @@ void Form1::MakeFonts() {
 }
 
 // Where a control goes at the window's current DPI, in the window's client
-// area. A combo box's height includes its dropped list.
+// area. A combo box is only as tall as its edit part: the common controls
+// of version 6, which the manifest asks for, drop a list to as many entries
+// as it holds (up to CB_SETMINVISIBLE's 30), whatever its combo box's
+// height. A taller combo box would carry a hidden list window of that
+// height through each of its layouts, which under Wine costs some fifty
+// round trips to its server per combo box.
 RECT Form1::Placement(std::size_t index) const {
     const ControlRow& row = window::kControls[index];
     const POINT at = OffsetInWindow(index);
-    const int height = Scale(row.height);
-    const int dropped = row.kind == ControlKind::ComboBox
-                            ? height * static_cast<int>(EntryCount(index) + 1)
-                            : height;
     const int left = Scale(at.x);
     const int top = Scale(at.y);
-    return {left, top, left + Scale(row.width), top + dropped};
+    return {left, top, left + Scale(row.width), top + Scale(row.height)};
 }
 
 // The combo boxes all have one height and one font, so the setting that

@@ -267,6 +267,28 @@ TEST_F(WindowTest, ListsHoldTheirEntriesAndStartOnTheDefaults) {
     EXPECT_EQ(Text(Find("txtDelay")), L"500");
 }
 
+// A combo box is made only as tall as its edit part, so its list's height
+// comes from the version 6 common controls: every entry, and no empty row.
+TEST_F(WindowTest, EveryListDropsToJustItsEntries) {
+    Show();
+    for (const auto& list : qor::window::kLists) {
+        SCOPED_TRACE(std::string(list.control.Name()));
+        HWND combo = Find(list.control);
+        COMBOBOXINFO info = {};
+        info.cbSize = sizeof info;
+        ASSERT_TRUE(GetComboBoxInfo(combo, &info));
+        SendMessageW(combo, CB_SHOWDROPDOWN, TRUE, 0);
+        Pump();
+        ASSERT_TRUE(IsWindowVisible(info.hwndList));
+        RECT inside = {};
+        GetClientRect(info.hwndList, &inside);
+        EXPECT_EQ(inside.bottom, SendMessageW(info.hwndList, LB_GETITEMHEIGHT, 0, 0) *
+                                     static_cast<LRESULT>(list.entries.size()));
+        SendMessageW(combo, CB_SHOWDROPDOWN, FALSE, 0);
+        Pump();
+    }
+}
+
 // --- keyboard ---------------------------------------------------------------
 
 TEST_F(WindowTest, TabRunsByTabIndexAndSkipsDisabledButtons) {
