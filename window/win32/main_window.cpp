@@ -64,8 +64,13 @@ ControlClass ClassOf(ControlKind kind) {
         case ControlKind::Frame: return {L"Button", BS_GROUPBOX, 0};
         // Cut rather than wrap: a wrapped last character would vanish below.
         case ControlKind::Label: return {L"Static", SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0};
+        // No scroll bar: a list drops to all its entries, and every list has
+        // far fewer than the 30 at which it would need one. The list of a
+        // combo box as short as its edit part would otherwise show and hide
+        // its scroll bar as entries are added, each time a round trip to
+        // Wine's server and X.
         case ControlKind::ComboBox:
-            return {L"ComboBox", CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_VSCROLL | WS_TABSTOP, 0};
+            return {L"ComboBox", CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_TABSTOP, 0};
         case ControlKind::TextBox:
             return {L"Edit", ES_LEFT | ES_AUTOHSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE};
         case ControlKind::Button: return {L"Button", BS_PUSHBUTTON | WS_TABSTOP, 0};
