@@ -47,7 +47,7 @@ HFONT SongFont() {
 
 }  // namespace
 
-HWND MakeBareWindow(bool withTexts) {
+HWND MakeBareWindow() {
     static const bool kRegistered = [] {
         WNDCLASSW windowClass = {};
         windowClass.lpfnWndProc = DefWindowProcW;
@@ -61,19 +61,16 @@ HWND MakeBareWindow(bool withTexts) {
                   qor::window::TwipsToPixels(qor::window::kClientHeightTwips)};
     const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
     AdjustWindowRect(&frame, style, FALSE);
-    const std::wstring caption = withTexts ? qor::Widen(qor::window::kCaption) : L"";
-    HWND window = CreateWindowExW(0, L"BareWindow", caption.c_str(), style, CW_USEDEFAULT,
+    HWND window = CreateWindowExW(0, L"BareWindow", qor::Widen(qor::window::kCaption).c_str(), style, CW_USEDEFAULT,
                                   CW_USEDEFAULT, frame.right - frame.left, frame.bottom - frame.top,
                                   nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
     for (const qor::window::ControlRow& row : qor::window::kControls) {
-        const std::wstring text = withTexts ? qor::Widen(row.text) : L"";
         HWND control = CreateWindowExW(
-            0, ClassOf(row.kind), text.c_str(), WS_CHILD | WS_VISIBLE | StyleOf(row.kind),
+            0, ClassOf(row.kind), qor::Widen(row.text).c_str(), WS_CHILD | WS_VISIBLE | StyleOf(row.kind),
             qor::window::TwipsToPixels(row.left), qor::window::TwipsToPixels(row.top),
             qor::window::TwipsToPixels(row.width), qor::window::TwipsToPixels(row.height), window,
             nullptr, GetModuleHandleW(nullptr), nullptr);
-        if (withTexts)
-            SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(SongFont()), FALSE);
+        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(SongFont()), FALSE);
     }
     return window;
 }

@@ -1,11 +1,9 @@
-// The bare window as a program of its own, for the memory yardstick; the
-// benchmark ends it. "--texts": the one with the window's texts and font.
+// The bare window as a program of its own, with the program's manifest: the
+// benchmark launches it in turn with qor-demo.exe and ends it.
 #include "bare_window.h"
 
-#include <string_view>
-
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
-    HWND window = MakeBareWindow(std::wstring_view(commandLine) == L"--texts");
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    HWND window = MakeBareWindow();
     if (window == nullptr) return 1;
     ShowWindow(window, SW_SHOW);
     MSG message;

@@ -64,8 +64,13 @@ ControlClass ClassOf(ControlKind kind) {
         case ControlKind::Frame: return {L"Button", BS_GROUPBOX, 0};
         // Cut rather than wrap: a wrapped last character would vanish below.
         case ControlKind::Label: return {L"Static", SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0};
+        // No scroll bar: a list drops to all its entries, and every list has
+        // far fewer than the 30 at which it would need one. The list of a
+        // combo box as short as its edit part would otherwise show and hide
+        // its scroll bar as entries are added, each time a round trip to
+        // Wine's server and X.
         case ControlKind::ComboBox:
-            return {L"ComboBox", CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_VSCROLL | WS_TABSTOP, 0};
+            return {L"ComboBox", CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_TABSTOP, 0};
         case ControlKind::TextBox:
             return {L"Edit", ES_LEFT | ES_AUTOHSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE};
         case ControlKind::Button: return {L"Button", BS_PUSHBUTTON | WS_TABSTOP, 0};
@@ -90,42 +95,6 @@ POINT OffsetInWindow(std::size_t row) {
     return at;
 }
 
-std::size_t EntryCount(std::size_t row) {
-    for (const window::ListRow& list : window::kLists)
-        if (list.control.row == row) return list.entries.size();
-    return 0;
-}
-
-int CALLBACK NoteFamily(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found) {
-    *reinterpret_cast<bool*>(found) = true;
-    return 0;
-}
-
-bool FamilyInstalled(const std::wstring& family) {
-    LOGFONTW wanted = {};
-    wanted.lfCharSet = DEFAULT_CHARSET;
-    family.copy(wanted.lfFaceName, LF_FACESIZE - 1);
-    bool found = false;
-    HDC screen = GetDC(nullptr);
-    EnumFontFamiliesExW(screen, &wanted, NoteFamily, reinterpret_cast<LPARAM>(&found), 0);
-    ReleaseDC(nullptr, screen);
-    return found;
-}
-
-// The first Song face that is installed; failing all, the first name, which
-// the font mapper still answers with a Chinese face because the font asks
-// for GB2312 characters.
-const std::wstring& WindowFamily() {
-    static const std::wstring kFamily = [] {
-        for (std::string_view name : window::kWindowFontFamilies) {
-            std::wstring wide = Widen(name);
-            if (FamilyInstalled(wide)) return wide;
-        }
-        return Widen(window::kWindowFontFamilies.front());
-    }();
-    return kFamily;
-}
-
 HFONT MakeFont(const std::wstring& family, double points, BYTE charSet, UINT dpi) {
     LOGFONTW font = {};
     font.lfHeight =
@@ -141,13 +110,20 @@ HFONT MakeFont(const std::wstring& family, double points, BYTE charSet, UINT dpi
 
 // A drop-down combo box is as tall as its font makes it, unless the height
 // of its edit part is set. What a given setting yields is measured rather
-// than assumed: Wine adds two pixels to the setting that Windows does not.
-// `guess`, when not CB_ERR, is tried first (the setting that fitted another
-// combo box with the same font); returns the setting that fitted.
+// than assumed: Wine adds two pixels to the setting that Windows does not,
+// and reads the setting back with them added, so only a setting that was
+// sent is passed on. `guess`, when not CB_ERR, is sent first (the setting
+// that fitted another combo box with the same font and height): each
+// setting sent makes the combo box lay itself out again. Returns the
+// setting that fitted.
 LRESULT FitComboHeight(HWND combo, int height, LRESULT guess) {
-    if (guess != CB_ERR) SendMessageW(combo, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), guess);
-    LRESULT setting = SendMessageW(combo, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0);
-    if (setting == CB_ERR) return CB_ERR;
+    LRESULT setting = guess;
+    if (setting != CB_ERR) {
+        SendMessageW(combo, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), setting);
+    } else {
+        setting = SendMessageW(combo, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0);
+        if (setting == CB_ERR) return CB_ERR;
+    }
     for (int attempt = 0; attempt < 3; ++attempt) {
         RECT shown = {};
         GetWindowRect(combo, &shown);
@@ -189,7 +165,7 @@ Form1::Form1(ReaderLibrary& library) : controller_(library, *this) {
     dpi_ = GetDpiForWindow(window_);
     MakeFonts();
     BuildControls();
-    LayOut(Placing::AlreadyInPlace);
+    FitComboHeights();
     SelectDefaults();
     Centre();
     // Focus starts on the lowest tab index that can take it.
@@ -208,11 +184,16 @@ int Form1::Scale(int twips) const { return MulDiv(twips, static_cast<int>(dpi_),
 void Form1::BuildControls() {
     HINSTANCE instance = GetModuleHandleW(nullptr);
     // A new child goes below its siblings, and Tab follows that order, so
-    // the controls are made in tab order.
-    std::vector<std::size_t> order(window::kControls.size());
-    for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+    // the controls are made in tab order. The group boxes come last, each
+    // after what it contains: below the controls inside them, they never
+    // paint over them, and no later move to the bottom costs a round trip.
+    std::vector<std::size_t> order;
+    for (std::size_t i = 0; i < window::kControls.size(); ++i)
+        if (window::kControls[i].kind != ControlKind::Frame) order.push_back(i);
     std::ranges::stable_sort(order, {},
                              [](std::size_t i) { return window::kControls[i].tabIndex; });
+    for (std::size_t i = window::kControls.size(); i-- > 0;)
+        if (window::kControls[i].kind == ControlKind::Frame) order.push_back(i);
 
     for (std::size_t i : order) {
         const ControlRow& row = window::kControls[i];
@@ -226,20 +207,16 @@ void Form1::BuildControls() {
             control.exStyle, control.name, Widen(row.text).c_str(), style, at.left, at.top,
             at.right - at.left, at.bottom - at.top, window_,
             reinterpret_cast<HMENU>(static_cast<INT_PTR>(row.id)), instance, nullptr);
-    }
-    // Group boxes go to the bottom, each below what it contains, so they
-    // never paint over the controls inside them.
-    for (std::size_t i = window::kControls.size(); i-- > 0;) {
-        if (window::kControls[i].kind == ControlKind::Frame)
-            SetWindowPos(controls_[i], HWND_BOTTOM, 0, 0, 0, 0,
-                         SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        // Its font at once, while a combo box's list is still empty: laying
+        // the list out again for a new font costs Wine more once it holds
+        // entries.
+        SendMessageW(controls_[i], WM_SETFONT, reinterpret_cast<WPARAM>(FontOf(i)), FALSE);
     }
     for (const window::ListRow& list : window::kLists) {
         HWND combo = Control(list.control);
         for (std::string_view entry : list.entries) {
-            const LRESULT item = SendMessageW(combo, CB_ADDSTRING, 0,
-                                              reinterpret_cast<LPARAM>(Widen(entry).c_str()));
-            SendMessageW(combo, CB_SETITEMDATA, static_cast<WPARAM>(item), 0);
+            // Its item data starts at 0, as every entry's must.
+            SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Widen(entry).c_str()));
         }
     }
     messages_ = std::make_unique<MessageList>(Control("edMsg"));
@@ -252,44 +229,58 @@ void Form1::SelectDefaults() {
 }
 
 void Form1::MakeFonts() {
-    windowFont_.reset(MakeFont(WindowFamily(), window::kWindowFontPoints, GB2312_CHARSET, dpi_));
+    // The first Song face by name, with no search for one that is installed:
+    // where it is missing, the font mapper answers with a Chinese face of
+    // its own, since the font asks for GB2312 characters (under Wine, the
+    // same face a search of the others would find).
+    windowFont_.reset(MakeFont(Widen(window::kWindowFontFamilies.front()),
+                               window::kWindowFontPoints, GB2312_CHARSET, dpi_));
     ownFont_.reset(
         MakeFont(Widen(window::kOwnFontFamily), window::kOwnFontPoints, DEFAULT_CHARSET, dpi_));
 }
 
 // Where a control goes at the window's current DPI, in the window's client
-// area. A combo box's height includes its dropped list.
+// area. A combo box is only as tall as its edit part: the common controls
+// of version 6, which the manifest asks for, drop a list to as many entries
+// as it holds (up to CB_SETMINVISIBLE's 30), whatever its combo box's
+// height. A taller combo box would carry a hidden list window of that
+// height through each of its layouts, which under Wine costs some fifty
+// round trips to its server per combo box.
 RECT Form1::Placement(std::size_t index) const {
     const ControlRow& row = window::kControls[index];
     const POINT at = OffsetInWindow(index);
-    const int height = Scale(row.height);
-    const int dropped = row.kind == ControlKind::ComboBox
-                            ? height * static_cast<int>(EntryCount(index) + 1)
-                            : height;
     const int left = Scale(at.x);
     const int top = Scale(at.y);
-    return {left, top, left + Scale(row.width), top + dropped};
+    return {left, top, left + Scale(row.width), top + Scale(row.height)};
 }
 
-// Gives every control the fonts made for the window's current DPI, places
-// and sizes it unless it was just made in place, and fits the combo boxes'
-// heights.
-void Form1::LayOut(Placing placing) {
-    const BOOL redraw = IsWindowVisible(window_);
-    LRESULT comboSetting = CB_ERR;
+// The combo boxes all have one height and one font, so the setting that
+// fitted the first is tried first on the others.
+void Form1::FitComboHeights() {
+    LRESULT setting = CB_ERR;
     for (std::size_t i = 0; i < window::kControls.size(); ++i) {
-        const ControlRow& row = window::kControls[i];
-        HWND control = controls_[i];
-        HFONT font = (row.traits & window::kOwnFont) != 0 ? ownFont_.get() : windowFont_.get();
-        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), redraw);
-        if (placing == Placing::Move) {
-            const RECT at = Placement(i);
-            SetWindowPos(control, nullptr, at.left, at.top, at.right - at.left, at.bottom - at.top,
-                         SWP_NOZORDER | SWP_NOACTIVATE);
-        }
-        if (row.kind == ControlKind::ComboBox)
-            comboSetting = FitComboHeight(control, Scale(row.height), comboSetting);
+        if (window::kControls[i].kind == ControlKind::ComboBox)
+            setting = FitComboHeight(controls_[i], Scale(window::kControls[i].height), setting);
     }
+}
+
+HFONT Form1::FontOf(std::size_t row) const {
+    return (window::kControls[row].traits & window::kOwnFont) != 0 ? ownFont_.get()
+                                                                   : windowFont_.get();
+}
+
+// Gives every control the fonts made for the window's new DPI, its place
+// and size at that DPI, and fits the combo boxes again.
+void Form1::Rescale() {
+    const BOOL redraw = IsWindowVisible(window_);
+    for (std::size_t i = 0; i < window::kControls.size(); ++i) {
+        HWND control = controls_[i];
+        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(FontOf(i)), redraw);
+        const RECT at = Placement(i);
+        SetWindowPos(control, nullptr, at.left, at.top, at.right - at.left, at.bottom - at.top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    FitComboHeights();
 }
 
 void Form1::Centre() {
@@ -343,7 +334,7 @@ LRESULT Form1::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_DPICHANGED: {
             dpi_ = HIWORD(wParam);
             MakeFonts();
-            LayOut(Placing::Move);
+            Rescale();
             const RECT& suggested = *reinterpret_cast<const RECT*>(lParam);
             SetWindowPos(window_, nullptr, suggested.left, suggested.top,
                          suggested.right - suggested.left, suggested.bottom - suggested.top,

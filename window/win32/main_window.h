@@ -51,11 +51,12 @@ private:
     void OnCommand(int id, int code, HWND from);
 
     void BuildControls();
+    void FitComboHeights();
     void SelectDefaults();
     void MakeFonts();
-    enum class Placing { AlreadyInPlace, Move };
+    HFONT FontOf(std::size_t row) const;    // by row of the table
     RECT Placement(std::size_t row) const;  // by row of the table
-    void LayOut(Placing placing);
+    void Rescale();
     void Centre();
     int Scale(int twips) const;
     void SetEnabled(HWND control, bool enabled);

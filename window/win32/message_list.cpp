@@ -53,11 +53,21 @@ void PutOnClipboard(HWND owner, const std::wstring& text) {
 }  // namespace
 
 MessageList::MessageList(HWND list) : list_(list) {
+    SetWindowSubclass(list, &MessageList::Procedure, kSubclassId,
+                      reinterpret_cast<DWORD_PTR>(this));
+}
+
+// Made when the pointer first comes over the list rather than with the
+// window: a tip is a top-level window of its own, and under Wine making one
+// takes over a hundred round trips to its server, which a start-up need
+// not wait for.
+void MessageList::EnsureTip() {
+    if (tip_ != nullptr) return;
     INITCOMMONCONTROLSEX classes = {sizeof classes, ICC_BAR_CLASSES};
     InitCommonControlsEx(&classes);
     tip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
                            WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT, CW_USEDEFAULT,
-                           CW_USEDEFAULT, CW_USEDEFAULT, GetAncestor(list, GA_ROOT), nullptr,
+                           CW_USEDEFAULT, CW_USEDEFAULT, GetAncestor(list_, GA_ROOT), nullptr,
                            GetModuleHandleW(nullptr), nullptr);
     // One tool, the whole list; its text is asked for each time it shows, so
     // it is always the line under the pointer. The notification comes to the
@@ -67,18 +77,16 @@ MessageList::MessageList(HWND list) : list_(list) {
     // Transparent: the tip lies over the line, and the pointer's moves must
     // still reach the list.
     tool.uFlags = TTF_IDISHWND | TTF_TRANSPARENT;
-    tool.hwnd = list;
-    tool.uId = reinterpret_cast<UINT_PTR>(list);
+    tool.hwnd = list_;
+    tool.uId = reinterpret_cast<UINT_PTR>(list_);
     tool.lpszText = LPSTR_TEXTCALLBACKW;
     SendMessageW(tip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
-    SetWindowSubclass(list, &MessageList::Procedure, kSubclassId,
-                      reinterpret_cast<DWORD_PTR>(this));
 }
 
 MessageList::~MessageList() {
     if (list_ == nullptr) return;
     RemoveWindowSubclass(list_, &MessageList::Procedure, kSubclassId);
-    DestroyWindow(tip_);
+    if (tip_ != nullptr) DestroyWindow(tip_);
 }
 
 LRESULT CALLBACK MessageList::Procedure(HWND list, UINT message, WPARAM wParam, LPARAM lParam,
@@ -144,6 +152,7 @@ LRESULT MessageList::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 // Within the one tool the pointer may pass from line to line: the tip of
 // the line it leaves goes, and the next line's is asked for afresh.
 void MessageList::RelayToTip(UINT message, WPARAM wParam, LPARAM lParam) {
+    EnsureTip();
     if (message == WM_MOUSEMOVE) {
         const int item = ItemAt({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
         if (item != hovered_) {

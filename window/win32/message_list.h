@@ -33,6 +33,7 @@ private:
                                       UINT_PTR id, DWORD_PTR self);
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void ShowMenu(LPARAM at);
+    void EnsureTip();
     void RelayToTip(UINT message, WPARAM wParam, LPARAM lParam);
     wchar_t* TipText();
     bool PlaceTip() const;

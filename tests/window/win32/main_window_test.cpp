@@ -267,6 +267,28 @@ TEST_F(WindowTest, ListsHoldTheirEntriesAndStartOnTheDefaults) {
     EXPECT_EQ(Text(Find("txtDelay")), L"500");
 }
 
+// A combo box is made only as tall as its edit part, so its list's height
+// comes from the version 6 common controls: every entry, and no empty row.
+TEST_F(WindowTest, EveryListDropsToJustItsEntries) {
+    Show();
+    for (const auto& list : qor::window::kLists) {
+        SCOPED_TRACE(std::string(list.control.Name()));
+        HWND combo = Find(list.control);
+        COMBOBOXINFO info = {};
+        info.cbSize = sizeof info;
+        ASSERT_TRUE(GetComboBoxInfo(combo, &info));
+        SendMessageW(combo, CB_SHOWDROPDOWN, TRUE, 0);
+        Pump();
+        ASSERT_TRUE(IsWindowVisible(info.hwndList));
+        RECT inside = {};
+        GetClientRect(info.hwndList, &inside);
+        EXPECT_EQ(inside.bottom, SendMessageW(info.hwndList, LB_GETITEMHEIGHT, 0, 0) *
+                                     static_cast<LRESULT>(list.entries.size()));
+        SendMessageW(combo, CB_SHOWDROPDOWN, FALSE, 0);
+        Pump();
+    }
+}
+
 // --- keyboard ---------------------------------------------------------------
 
 TEST_F(WindowTest, TabRunsByTabIndexAndSkipsDisabledButtons) {
@@ -512,6 +534,40 @@ TEST_F(MessageListTest, ContextMenuCopiesTheSelectionOrEveryLine) {
     PressWithControl('A');
     ChooseFromMenu(1, 1);
     EXPECT_EQ(Clipboard(), kAll);
+}
+
+// The text of the tooltip shown, if any, into the std::wstring at `shown`.
+BOOL CALLBACK NoteShownTip(HWND window, LPARAM shown) {
+    wchar_t name[64] = {};
+    GetClassNameW(window, name, 64);
+    if (std::wstring_view(name) != TOOLTIPS_CLASSW || !IsWindowVisible(window)) return TRUE;
+    *reinterpret_cast<std::wstring*>(shown) = Text(window);
+    return FALSE;
+}
+
+// The tip is made only when the pointer first comes over the list, so it
+// is looked for among the thread's windows once the pointer has been there.
+TEST_F(MessageListTest, OnlyALineCutOffShowsWholeAsATip) {
+    const std::wstring cut = L"读取卡号：" + std::wstring(120, L'0');
+    form->AppendLog(Narrow(cut));
+    Pump();
+    const auto tipOver = [&](int item) {
+        POINT at = At(item);
+        POINT screen = at;
+        ClientToScreen(Log(), &screen);
+        SetCursorPos(screen.x, screen.y);
+        SendMessageW(Log(), WM_MOUSEMOVE, 0, MAKELPARAM(at.x, at.y));
+        std::wstring shown;
+        for (int i = 0; i < 200 && shown.empty(); ++i) {
+            Sleep(10);
+            Pump();
+            EnumThreadWindows(GetCurrentThreadId(), NoteShownTip,
+                              reinterpret_cast<LPARAM>(&shown));
+        }
+        return shown;
+    };
+    EXPECT_EQ(tipOver(3), cut);
+    EXPECT_EQ(tipOver(2), L"") << "a line that fits shows no tip";
 }
 
 // --- closing ----------------------------------------------------------------
