@@ -1,5 +1,6 @@
 #include "sim_pipe_win32.h"
 
+#include "handle_win32.h"
 #include "port_name.h"
 
 namespace qorcomm {
@@ -10,21 +11,6 @@ constexpr std::wstring_view kSimPipePrefix = L"\\\\.\\pipe\\qor-sim-";
 // A simulator that has just let its last client go takes a moment to listen
 // again, and in that moment its one instance answers "busy" as well.
 constexpr DWORD kRelistenWaitMs = 250;
-
-// Closes a handle when it goes.
-class OwnedHandle {
-public:
-    explicit OwnedHandle(HANDLE handle) : handle_(handle) {}
-    ~OwnedHandle() {
-        if (handle_ != nullptr && handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
-    }
-    OwnedHandle(const OwnedHandle&) = delete;
-    OwnedHandle& operator=(const OwnedHandle&) = delete;
-    HANDLE Get() const { return handle_; }
-
-private:
-    HANDLE handle_;
-};
 
 HANDLE OpenClientEnd(const std::wstring& name) {
     // SECURITY_IDENTIFICATION: the server may learn who connected, but never
@@ -45,7 +31,7 @@ std::optional<std::wstring> SimPipeName(std::string_view portName) {
 std::optional<ProcessUser> ProcessUser::Of(HANDLE process) {
     HANDLE token = nullptr;
     if (!OpenProcessToken(process, TOKEN_QUERY, &token)) return std::nullopt;
-    const OwnedHandle owned(token);
+    const Handle owned(token);
     DWORD size = 0;
     GetTokenInformation(token, TokenUser, nullptr, 0, &size);
     if (size < sizeof(TOKEN_USER)) return std::nullopt;
@@ -69,7 +55,7 @@ bool ProcessUser::operator==(const ProcessUser& other) const {
 bool ServerRunsAsCaller(HANDLE pipe) {
     ULONG pid = 0;
     if (!GetNamedPipeServerProcessId(pipe, &pid)) return false;
-    const OwnedHandle server(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
+    const Handle server(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
     if (server.Get() == nullptr) return false;
     const std::optional<ProcessUser> serverUser = ProcessUser::Of(server.Get());
     const std::optional<ProcessUser> callerUser = ProcessUser::Of(GetCurrentProcess());

@@ -1,6 +1,7 @@
 #include "pipe_server_win32.h"
 
 #include "sim_pipe_win32.h"
+#include "wide_text.h"
 
 #include <stdexcept>
 #include <vector>
@@ -12,11 +13,9 @@ namespace {
 // Requests and answers are a few bytes; this holds many of either.
 constexpr DWORD kBufferSize = 4096;
 
-std::string Narrow(const std::wstring& wide) { return std::string(wide.begin(), wide.end()); }
-
 }  // namespace
 
-Handle CreatePipeServer(const std::wstring& name, const std::string& portName) {
+qorcomm::Handle CreatePipeServer(const std::wstring& name, const std::string& portName) {
     const std::optional<qorcomm::ProcessUser> user = qorcomm::ProcessUser::Of(GetCurrentProcess());
     if (!user) throw std::runtime_error("cannot tell which user this process runs as");
 
@@ -35,7 +34,7 @@ Handle CreatePipeServer(const std::wstring& name, const std::string& portName) {
     }
     SECURITY_ATTRIBUTES attributes{sizeof attributes, &descriptor, FALSE};
 
-    Handle pipe(CreateNamedPipeW(
+    qorcomm::Handle pipe(CreateNamedPipeW(
         name.c_str(), PIPE_ACCESS_DUPLEX | FILE_FLAG_FIRST_PIPE_INSTANCE | FILE_FLAG_OVERLAPPED,
         PIPE_TYPE_BYTE | PIPE_READMODE_BYTE | PIPE_WAIT | PIPE_REJECT_REMOTE_CLIENTS, 1,
         kBufferSize, kBufferSize, 0, &attributes));
@@ -45,8 +44,8 @@ Handle CreatePipeServer(const std::wstring& name, const std::string& portName) {
         // "pipe busy".
         if (error == ERROR_ACCESS_DENIED || error == ERROR_PIPE_BUSY)
             throw std::runtime_error("another simulator is serving " + portName + " (" +
-                                     Narrow(name) + " exists)");
-        throw std::runtime_error("cannot create the pipe " + Narrow(name) + " (error " +
+                                     qor::Narrow(name) + " exists)");
+        throw std::runtime_error("cannot create the pipe " + qor::Narrow(name) + " (error " +
                                  std::to_string(error) + ")");
     }
     return pipe;

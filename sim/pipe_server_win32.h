@@ -11,6 +11,6 @@ namespace qorsim {
 // mode, local clients only, one at a time, open to this process's user and
 // nobody else. Throws std::runtime_error with a message for the user, also
 // when another simulator already serves the port.
-Handle CreatePipeServer(const std::wstring& name, const std::string& portName);
+qorcomm::Handle CreatePipeServer(const std::wstring& name, const std::string& portName);
 
 }  // namespace qorsim

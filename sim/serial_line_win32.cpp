@@ -2,7 +2,7 @@
 
 #include "port_name.h"
 #include "port_name_win32.h"
-#include "utf8_win32.h"
+#include "wide_text.h"
 
 #include <stdexcept>
 
@@ -10,11 +10,10 @@ namespace qorsim {
 
 namespace {
 
+// COMn as the library opens it (COM10 and up would be file names without
+// the prefix); any other name as it is.
 std::wstring DevicePath(const std::string& name) {
-    // Without the prefix, COM10 and up would be file names.
-    if (const std::optional<unsigned> n = qorcomm::ComPortNumber(name))
-        return L"\\\\.\\COM" + std::to_wstring(*n);
-    return Utf8ToWide(name);
+    return qor::Widen(qorcomm::ResolvePortName(name));
 }
 
 std::runtime_error Failure(const std::string& name, const std::string& what) {
@@ -26,8 +25,8 @@ std::runtime_error Failure(const std::string& name, const std::string& what) {
 
 SerialLine::SerialLine(const std::string& name, std::uint32_t baud) : path_(DevicePath(name)) {
     if (path_.empty()) throw std::runtime_error(name + " is not a device name");
-    handle_ = Handle(CreateFileW(path_.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                 OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr));
+    handle_ = qorcomm::Handle(CreateFileW(path_.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                          OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr));
     if (!handle_.Valid()) {
         if (GetLastError() == ERROR_ACCESS_DENIED)
             throw std::runtime_error(name + " is in use by another program");
@@ -40,9 +39,9 @@ SerialLine::SerialLine(const std::string& name, std::uint32_t baud) : path_(Devi
         throw std::runtime_error(name + " is not a serial line");
 
     // The library's own lock on a port it has open (port_name_win32.h).
-    lock_ = Handle(CreateMutexW(nullptr, FALSE, qorcomm::PortLockName(path_).c_str()));
+    lock_ = qorcomm::Handle(CreateMutexW(nullptr, FALSE, qorcomm::PortLockName(path_).c_str()));
     if (!lock_.Valid() || GetLastError() == ERROR_ALREADY_EXISTS) {
-        lock_ = Handle();
+        lock_ = qorcomm::Handle();
         throw std::runtime_error(name + " is in use by another program");
     }
 

@@ -29,8 +29,8 @@ public:
 private:
     std::wstring path_;
     // Declared first, so it is let go of last, after the line.
-    Handle lock_;
-    Handle handle_;
+    qorcomm::Handle lock_;
+    qorcomm::Handle handle_;
     DCB found_{};
 };
 

@@ -1,13 +1,16 @@
-#pragma once
+// A kernel object handle that closes itself.
+#ifndef QORCOMM_HANDLE_WIN32_H
+#define QORCOMM_HANDLE_WIN32_H
 
 #include <windows.h>
 
 #include <utility>
 
-namespace qorsim {
+namespace qorcomm {
 
-// Owns a kernel object handle and closes it. Either "no handle" value
-// (nullptr, INVALID_HANDLE_VALUE) holds nothing.
+// Owns a kernel object handle and closes it; the library and qor-sim both
+// use it. Either "no handle" value (nullptr, INVALID_HANDLE_VALUE) holds
+// nothing.
 class Handle {
 public:
     Handle() = default;
@@ -30,4 +33,6 @@ private:
     HANDLE handle_ = nullptr;
 };
 
-}  // namespace qorsim
+}  // namespace qorcomm
+
+#endif  // QORCOMM_HANDLE_WIN32_H
