@@ -4,7 +4,7 @@
 #include <array>
 #include <utility>
 
-#include "deadline_win32.h"
+#include "deadline.h"
 #include "qorcomm.h"
 
 namespace qorcomm {
@@ -33,7 +33,8 @@ std::int32_t PipeLine::Transfer(Start&& start, Clock::time_point deadline) {
     overlapped.hEvent = event_;
     if (!start(&overlapped) && GetLastError() != ERROR_IO_PENDING) return QOR_E_IO;
     DWORD moved = 0;
-    if (WaitForSingleObject(event_, MillisecondsUntil(deadline)) != WAIT_OBJECT_0) {
+    if (WaitForSingleObject(event_, qorplatform::MillisecondsUntil<DWORD>(deadline)) !=
+        WAIT_OBJECT_0) {
         // The operation may complete while it is being cancelled: then what
         // it moved is real and counts.
         CancelIoEx(handle_, &overlapped);

@@ -17,9 +17,10 @@
 #include <optional>
 #include <utility>
 
-#include "line_speed_posix.h"
+#include "deadline.h"
 #include "port_name.h"
 #include "qorcomm.h"
+#include "raw_line_posix.h"
 
 namespace qorcomm {
 namespace {
@@ -39,20 +40,12 @@ void MakeRaw(termios& tio) {
     tio.c_cc[VTIME] = 0;
 }
 
-// poll()'s timeout for what is left until `deadline`, rounded up so the
-// wait never ends just short of it.
-int MillisecondsUntil(Clock::time_point deadline) {
-    const auto left = deadline - Clock::now();
-    if (left <= Clock::duration::zero()) return 0;
-    return static_cast<int>(std::chrono::ceil<std::chrono::milliseconds>(left).count());
-}
-
 // Waits for `events` on `fd` until `deadline`. Returns the revents, 0 at the
 // deadline, or -1 when poll itself fails.
 int Await(int fd, short events, Clock::time_point deadline) {
     for (;;) {
         pollfd entry{fd, events, 0};
-        const int ready = ::poll(&entry, 1, MillisecondsUntil(deadline));
+        const int ready = ::poll(&entry, 1, qorplatform::MillisecondsUntil<int>(deadline));
         if (ready > 0) return entry.revents;
         if (ready < 0 && errno != EINTR) return -1;
         if (ready == 0 && Clock::now() >= deadline) return 0;
@@ -122,8 +115,8 @@ SerialPort::~SerialPort() { Close(); }
 
 std::int32_t SerialPort::Open(std::string_view name, std::int32_t baud) {
     Close();
-    const std::string path = ResolvePortName(name);
-    const std::optional<speed_t> speed = SpeedFor(baud);
+    const std::string path = qorplatform::ResolvePortName(name);
+    const std::optional<speed_t> speed = qorplatform::SpeedFor(baud);
     if (!speed) return QOR_E_BAUD;
     // Allocated first: once the descriptor is open, nothing may throw.
     auto device = std::make_unique<Device>();

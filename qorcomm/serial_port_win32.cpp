@@ -10,7 +10,7 @@
 #include <optional>
 #include <utility>
 
-#include "deadline_win32.h"
+#include "deadline.h"
 #include "pipe_line_win32.h"
 #include "port_name_win32.h"
 #include "qorcomm.h"
@@ -135,10 +135,10 @@ std::int32_t SerialPort::Open(std::string_view name, std::int32_t baud) {
     if (baud <= 0) return QOR_E_BAUD;
     auto device = std::make_unique<Device>();
 
-    if (const std::optional<std::wstring> pipeName = SimPipeName(name)) {
-        const SimPipe pipe = OpenSimPipe(*pipeName);
-        if (pipe.state == SimPipe::State::Busy) return QOR_E_BUSY;
-        if (pipe.state == SimPipe::State::Opened) {
+    if (const std::optional<std::wstring> pipeName = qorplatform::SimPipeName(name)) {
+        const qorplatform::SimPipe pipe = qorplatform::OpenSimPipe(*pipeName);
+        if (pipe.state == qorplatform::SimPipe::State::Busy) return QOR_E_BUSY;
+        if (pipe.state == qorplatform::SimPipe::State::Opened) {
             device->pipe.emplace(pipe.handle);
             if (!device->pipe->Ready()) return QOR_E_IO;
             device_ = std::move(device);
@@ -147,7 +147,8 @@ std::int32_t SerialPort::Open(std::string_view name, std::int32_t baud) {
         }
     }
 
-    const std::optional<std::wstring> wide = WidePortName(ResolvePortName(name));
+    const std::optional<std::wstring> wide =
+        qorplatform::WidePortName(qorplatform::ResolvePortName(name));
     if (!wide) return QOR_E_NO_DEVICE;
 
     // SECURITY_IDENTIFICATION: a name that turns out to be a pipe must not
@@ -171,7 +172,7 @@ std::int32_t SerialPort::Open(std::string_view name, std::int32_t baud) {
 
     // Only a port gets locked, and before its settings change under whoever
     // else may have it.
-    const std::int32_t locked = device->Lock(PortLockName(*wide));
+    const std::int32_t locked = device->Lock(qorplatform::PortLockName(*wide));
     if (locked != QOR_OK) return locked;
 
     MakeRaw(dcb, static_cast<DWORD>(baud));
@@ -211,7 +212,7 @@ std::int32_t SerialPort::WriteAll(std::span<const std::uint8_t> bytes, Clock::ti
     while (!bytes.empty()) {
         // A deadline already past still gets one try, as a write that would
         // not block does under termios.
-        const DWORD ms = std::max<DWORD>(MillisecondsUntil(deadline), 1);
+        const DWORD ms = std::max<DWORD>(qorplatform::MillisecondsUntil<DWORD>(deadline), 1);
         DWORD written = 0;
         if (!device_->SetTimeouts(WriteWait(ms)) ||
             !WriteFile(device_->handle, bytes.data(), static_cast<DWORD>(bytes.size()), &written,
@@ -229,7 +230,7 @@ std::int32_t SerialPort::ReadSome(std::span<std::uint8_t> buffer, Clock::time_po
     if (device_->pipe) return device_->pipe->ReadSome(buffer, deadline);
     const DWORD size = static_cast<DWORD>(buffer.size());
     for (;;) {
-        const DWORD ms = MillisecondsUntil(deadline);
+        const DWORD ms = qorplatform::MillisecondsUntil<DWORD>(deadline);
         // Past the deadline, a read takes only what is already there.
         if (ms == 0) return device_->Read(kReadNoWait, buffer.data(), size);
         // The wait is for one byte: Windows ends a MAXDWORD/MAXDWORD/n wait at

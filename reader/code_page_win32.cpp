@@ -5,7 +5,7 @@
 
 #include "code_page.h"
 #include "utf8.h"
-#include "wide_text.h"
+#include "wide_text_win32.h"
 
 namespace qor {
 namespace {
@@ -70,7 +70,8 @@ struct CodePage::Converter {
                                               reinterpret_cast<const char*>(bytes),
                                               static_cast<int>(size), wide, 4);
         if (units <= 0) return {};
-        const std::string utf8 = Narrow(std::wstring_view(wide, static_cast<std::size_t>(units)));
+        const std::string utf8 =
+            qorplatform::Narrow(std::wstring_view(wide, static_cast<std::size_t>(units)));
         return utf8.empty() ? std::string(kReplacementCharacter) : utf8;
     }
 };

@@ -3,9 +3,9 @@
 #include <cstdint>
 #include <string>
 
-#include "library_call.h"
+#include "library_call_win32.h"
 #include "qorcomm_library.h"
-#include "wide_text.h"
+#include "wide_text_win32.h"
 
 namespace qor {
 namespace {
@@ -42,7 +42,7 @@ std::string SystemMessage(DWORD error) {
         if (c == L'\r' || c == L'\n') c = L' ';
     while (!message.empty() && message.back() == L' ') message.pop_back();
     if (message.empty()) message = L"error " + std::to_wstring(error);
-    return Narrow(message);
+    return qorplatform::Narrow(message);
 }
 
 std::uintptr_t Word(const void* pointer) { return reinterpret_cast<std::uintptr_t>(pointer); }

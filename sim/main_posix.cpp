@@ -1,8 +1,8 @@
 #include "command_line.h"
 #include "conversation.h"
-#include "line_speed_posix.h"
 #include "port_alias.h"
 #include "pseudo_terminal.h"
+#include "raw_line_posix.h"
 #include "responder.h"
 #include "serial_line_posix.h"
 #include "serve_posix.h"
@@ -23,13 +23,13 @@ namespace {
 // in ordinary code rather than in a handler. Blocked before the alias exists,
 // so a signal arriving during start-up is not lost. SIGCHLD tells that the
 // --then program has ended.
-qorsim::FileDescriptor TakeOverSignals() {
+qorplatform::FileDescriptor TakeOverSignals() {
     sigset_t set;
     sigemptyset(&set);
     for (int signo : {SIGINT, SIGTERM, SIGHUP, SIGCHLD}) sigaddset(&set, signo);
     if (::sigprocmask(SIG_BLOCK, &set, nullptr) != 0)
         throw std::system_error(errno, std::generic_category(), "cannot block signals");
-    qorsim::FileDescriptor fd(::signalfd(-1, &set, SFD_CLOEXEC));
+    qorplatform::FileDescriptor fd(::signalfd(-1, &set, SFD_CLOEXEC));
     if (fd.Get() < 0)
         throw std::system_error(errno, std::generic_category(), "cannot watch signals");
     return fd;
@@ -43,7 +43,7 @@ int Run(int argc, char** argv) {
 
     std::optional<speed_t> speed;
     if (options.device) {
-        speed = qorcomm::SpeedFor(static_cast<std::int32_t>(options.baud));
+        speed = qorplatform::SpeedFor(static_cast<std::int32_t>(options.baud));
         if (!speed)
             return qorsim::UsageFailure(std::cerr, "--baud: " + std::to_string(options.baud) +
                                                        " is not a rate termios names");
@@ -52,7 +52,7 @@ int Run(int argc, char** argv) {
     // Whoever reads the path may go away; a failed write is then an error
     // with a message, not a silent death that leaves the alias behind.
     std::signal(SIGPIPE, SIG_IGN);
-    const qorsim::FileDescriptor signals = TakeOverSignals();
+    const qorplatform::FileDescriptor signals = TakeOverSignals();
 
     std::optional<qorsim::SerialLine> device;
     std::optional<qorsim::PseudoTerminal> pty;

@@ -7,7 +7,7 @@
 #include "serve_win32.h"
 #include "sim_pipe_win32.h"
 #include "then_program_win32.h"
-#include "wide_text.h"
+#include "wide_text_win32.h"
 
 #include <windows.h>
 
@@ -39,7 +39,7 @@ BOOL WINAPI OnConsoleEvent(DWORD event) {
 
 int Run(int argc, wchar_t** argv) {
     std::vector<std::string> utf8;
-    for (int i = 1; i < argc; ++i) utf8.push_back(qor::Narrow(argv[i]));
+    for (int i = 1; i < argc; ++i) utf8.push_back(qorplatform::Narrow(argv[i]));
     const std::vector<std::string_view> args(utf8.begin(), utf8.end());
     auto start = qorsim::StartFromCommandLine(args, std::cout, std::cerr);
     if (const int* status = std::get_if<int>(&start)) return *status;
@@ -56,18 +56,18 @@ int Run(int argc, wchar_t** argv) {
         throw std::runtime_error("cannot watch for Ctrl+C");
 
     std::optional<qorsim::SerialLine> device;
-    qorcomm::Handle pipe;
+    qorplatform::Handle pipe;
     if (options.device) {
         device.emplace(*options.device, options.baud);
-        std::cout << qor::Narrow(device->Path()) << std::endl;
+        std::cout << qorplatform::Narrow(device->Path()) << std::endl;
     } else {
-        const std::wstring name = *qorcomm::SimPipeName(*options.port);
+        const std::wstring name = *qorplatform::SimPipeName(*options.port);
         pipe = qorsim::CreatePipeServer(name, *options.port);
-        std::cout << qor::Narrow(name) << std::endl;
+        std::cout << qorplatform::Narrow(name) << std::endl;
     }
     if (!std::cout) throw std::runtime_error("cannot write the line's path to stdout");
 
-    qorcomm::Handle program;
+    qorplatform::Handle program;
     if (options.then) program = qorsim::StartProgram(*options.then);
 
     std::ostream* log = options.verbose ? &std::cerr : nullptr;

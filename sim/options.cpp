@@ -1,5 +1,6 @@
 #include "options.h"
 
+#include "port_name.h"
 #include "wiegand.h"
 
 #include <algorithm>
@@ -57,14 +58,11 @@ std::optional<std::uint64_t> ParseCardId(std::string_view text) {
 }
 
 std::optional<std::string> CanonicalPortName(std::string_view text) {
-    if (!StartsWithIgnoringCase(text, "COM")) return std::nullopt;
-    const std::string_view digits = text.substr(3);
-    // The library resolves exactly these names to an alias: no leading zero
-    // (two names for one port), at most 9 digits. Anything else it takes for
-    // a device path, so an alias under such a name would never be found.
-    if (digits.starts_with('0') || digits.size() > 9 || !ParseWhole<std::uint32_t>(digits, 10))
-        return std::nullopt;
-    return "COM" + std::string(digits);
+    // Any other name the library takes for a device path, so an alias under
+    // it would never be found.
+    const std::optional<unsigned> n = qorplatform::ComPortNumber(text);
+    if (!n) return std::nullopt;
+    return "COM" + std::to_string(*n);
 }
 
 ParseOutcome ParseOptions(std::span<const std::string_view> args) {

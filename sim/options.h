@@ -51,8 +51,8 @@ std::string UsageText(const PlatformUsage& platform = ThisPlatformUsage());
 // Hex, optional 0x, at most 40 bits of value.
 std::optional<std::uint64_t> ParseCardId(std::string_view text);
 
-// "COMn" in any case with n >= 1 in at most 9 digits and without leading
-// zeros, returned in the upper case the alias is named with.
+// A name the library reads as COMn (platform/port_name.h), in the one
+// spelling the alias or pipe is named with.
 std::optional<std::string> CanonicalPortName(std::string_view text);
 
 }  // namespace qorsim

@@ -1,7 +1,7 @@
 #include "pipe_server_win32.h"
 
-#include "sim_pipe_win32.h"
-#include "wide_text.h"
+#include "process_user_win32.h"
+#include "wide_text_win32.h"
 
 #include <stdexcept>
 #include <vector>
@@ -15,8 +15,9 @@ constexpr DWORD kBufferSize = 4096;
 
 }  // namespace
 
-qorcomm::Handle CreatePipeServer(const std::wstring& name, const std::string& portName) {
-    const std::optional<qorcomm::ProcessUser> user = qorcomm::ProcessUser::Of(GetCurrentProcess());
+qorplatform::Handle CreatePipeServer(const std::wstring& name, const std::string& portName) {
+    const std::optional<qorplatform::ProcessUser> user =
+        qorplatform::ProcessUser::Of(GetCurrentProcess());
     if (!user) throw std::runtime_error("cannot tell which user this process runs as");
 
     // A DACL of one entry: this user may do anything, everyone else nothing.
@@ -34,7 +35,7 @@ qorcomm::Handle CreatePipeServer(const std::wstring& name, const std::string& po
     }
     SECURITY_ATTRIBUTES attributes{sizeof attributes, &descriptor, FALSE};
 
-    qorcomm::Handle pipe(CreateNamedPipeW(
+    qorplatform::Handle pipe(CreateNamedPipeW(
         name.c_str(), PIPE_ACCESS_DUPLEX | FILE_FLAG_FIRST_PIPE_INSTANCE | FILE_FLAG_OVERLAPPED,
         PIPE_TYPE_BYTE | PIPE_READMODE_BYTE | PIPE_WAIT | PIPE_REJECT_REMOTE_CLIENTS, 1,
         kBufferSize, kBufferSize, 0, &attributes));
@@ -44,9 +45,9 @@ qorcomm::Handle CreatePipeServer(const std::wstring& name, const std::string& po
         // "pipe busy".
         if (error == ERROR_ACCESS_DENIED || error == ERROR_PIPE_BUSY)
             throw std::runtime_error("another simulator is serving " + portName + " (" +
-                                     qor::Narrow(name) + " exists)");
-        throw std::runtime_error("cannot create the pipe " + qor::Narrow(name) + " (error " +
-                                 std::to_string(error) + ")");
+                                     qorplatform::Narrow(name) + " exists)");
+        throw std::runtime_error("cannot create the pipe " + qorplatform::Narrow(name) +
+                                 " (error " + std::to_string(error) + ")");
     }
     return pipe;
 }

@@ -23,7 +23,7 @@ std::string SystemError(const std::string& what, const std::filesystem::path& pa
 void EnsurePrivateDirectory(const std::filesystem::path& dir) {
     if (::mkdir(dir.c_str(), 0700) == 0) return;
     if (errno != EEXIST) throw std::runtime_error(SystemError("cannot create", dir));
-    if (!portalias::FolderIsTrusted(dir, ::getuid()))
+    if (!qorplatform::AliasFolderIsTrusted(dir, ::getuid()))
         throw std::runtime_error(dir.string() +
                                  " exists but is not a directory of this user that nobody else "
                                  "can write to; remove it, or make it one");
@@ -39,16 +39,16 @@ std::optional<std::string> LinkTarget(const std::filesystem::path& link) {
 }  // namespace
 
 std::filesystem::path AliasDirectory() {
-    return portalias::Folder(std::getenv("XDG_RUNTIME_DIR"), ::getuid());
+    return qorplatform::AliasFolder(std::getenv("XDG_RUNTIME_DIR"), ::getuid());
 }
 
 PortAlias::PortAlias(const std::string& portName, const std::string& terminalPath)
     : target_(terminalPath) {
     const std::filesystem::path dir = AliasDirectory();
     EnsurePrivateDirectory(dir);
-    path_ = portalias::AliasPath(dir, portName);
+    path_ = qorplatform::AliasPath(dir, portName);
 
-    lock_ = portalias::AliasLock(path_);
+    lock_ = qorplatform::AliasLock(path_);
     if (!lock_.Held()) {
         if (lock_.Error() == EWOULDBLOCK)
             throw std::runtime_error("another simulator is serving " + portName + " (it holds " +

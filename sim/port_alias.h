@@ -1,19 +1,19 @@
 #pragma once
 
-#include "port_alias_folder.h"
+#include "port_alias_posix.h"
 
 #include <filesystem>
 #include <string>
 
 namespace qorsim {
 
-// Where the library looks for COMn aliases (portalias::Folder for this
-// process's environment and user).
+// Where the library looks for COMn aliases (qorplatform::AliasFolder for
+// this process's environment and user).
 std::filesystem::path AliasDirectory();
 
 // A symbolic link named after a port that leads to the simulator's terminal,
 // so the library opens "COMn" and reaches the simulator. It counts for as
-// long as this object lives: it holds the alias's lock (portalias), which
+// long as this object lives: it holds the alias's lock (qorplatform::AliasLock), which
 // the system lets go of even when the process is killed.
 class PortAlias {
 public:
@@ -34,7 +34,7 @@ public:
 
 private:
     // Declared first, so it is let go of last, after the link is gone.
-    portalias::AliasLock lock_;
+    qorplatform::AliasLock lock_;
     std::filesystem::path path_;
     std::string target_;
 };

@@ -18,7 +18,7 @@ namespace {
 
 PseudoTerminal OpenPseudoTerminal() {
     PseudoTerminal pty;
-    pty.master = FileDescriptor(::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC));
+    pty.master = qorplatform::FileDescriptor(::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC));
     if (pty.master.Get() < 0) Fail("cannot open a pseudo-terminal");
     if (::grantpt(pty.master.Get()) != 0 || ::unlockpt(pty.master.Get()) != 0)
         Fail("cannot unlock the pseudo-terminal");
@@ -26,7 +26,7 @@ PseudoTerminal OpenPseudoTerminal() {
     if (name == nullptr) Fail("cannot name the pseudo-terminal");
     pty.slavePath = name;
 
-    pty.slave = FileDescriptor(::open(name, O_RDWR | O_NOCTTY | O_CLOEXEC));
+    pty.slave = qorplatform::FileDescriptor(::open(name, O_RDWR | O_NOCTTY | O_CLOEXEC));
     if (pty.slave.Get() < 0) Fail("cannot open the pseudo-terminal's slave side");
 
     // A cooked line would echo requests back into the master, read as input,

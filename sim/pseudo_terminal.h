@@ -1,16 +1,16 @@
 #pragma once
 
-#include "file_descriptor.h"
+#include "file_descriptor_posix.h"
 
 #include <string>
 
 namespace qorsim {
 
 struct PseudoTerminal {
-    FileDescriptor master;
+    qorplatform::FileDescriptor master;
     // Kept open for the simulator's whole life: while it is, the master never
     // sees a hangup (EIO on read) when the library closes its side.
-    FileDescriptor slave;
+    qorplatform::FileDescriptor slave;
     std::string slavePath;
 };
 

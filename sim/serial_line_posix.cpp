@@ -18,7 +18,8 @@ std::string Why(const std::string& what, const std::string& path, int error = er
 
 SerialLine::SerialLine(const std::string& path, speed_t speed) {
     // Non-blocking, so a modem line without carrier does not hold up the open.
-    fd_ = FileDescriptor(::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
+    fd_ = qorplatform::FileDescriptor(
+        ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
     if (fd_.Get() < 0) throw std::runtime_error(Why("cannot open", path));
     // The library refuses such a line too, and never writes into a file.
     if (!::isatty(fd_.Get()) || ::tcgetattr(fd_.Get(), &found_) != 0)

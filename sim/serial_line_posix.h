@@ -1,6 +1,6 @@
 #pragma once
 
-#include "file_descriptor.h"
+#include "file_descriptor_posix.h"
 
 #include <termios.h>
 
@@ -24,7 +24,7 @@ public:
     int Get() const { return fd_.Get(); }
 
 private:
-    FileDescriptor fd_;
+    qorplatform::FileDescriptor fd_;
     termios found_{};
 };
 

@@ -1,8 +1,7 @@
 #include "serial_line_win32.h"
 
-#include "port_name.h"
 #include "port_name_win32.h"
-#include "wide_text.h"
+#include "wide_text_win32.h"
 
 #include <stdexcept>
 
@@ -13,7 +12,7 @@ namespace {
 // COMn as the library opens it (COM10 and up would be file names without
 // the prefix); any other name as it is.
 std::wstring DevicePath(const std::string& name) {
-    return qor::Widen(qorcomm::ResolvePortName(name));
+    return qorplatform::Widen(qorplatform::ResolvePortName(name));
 }
 
 std::runtime_error Failure(const std::string& name, const std::string& what) {
@@ -25,8 +24,9 @@ std::runtime_error Failure(const std::string& name, const std::string& what) {
 
 SerialLine::SerialLine(const std::string& name, std::uint32_t baud) : path_(DevicePath(name)) {
     if (path_.empty()) throw std::runtime_error(name + " is not a device name");
-    handle_ = qorcomm::Handle(CreateFileW(path_.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                          OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr));
+    handle_ =
+        qorplatform::Handle(CreateFileW(path_.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                        OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr));
     if (!handle_.Valid()) {
         if (GetLastError() == ERROR_ACCESS_DENIED)
             throw std::runtime_error(name + " is in use by another program");
@@ -39,9 +39,10 @@ SerialLine::SerialLine(const std::string& name, std::uint32_t baud) : path_(Devi
         throw std::runtime_error(name + " is not a serial line");
 
     // The library's own lock on a port it has open (port_name_win32.h).
-    lock_ = qorcomm::Handle(CreateMutexW(nullptr, FALSE, qorcomm::PortLockName(path_).c_str()));
+    lock_ =
+        qorplatform::Handle(CreateMutexW(nullptr, FALSE, qorplatform::PortLockName(path_).c_str()));
     if (!lock_.Valid() || GetLastError() == ERROR_ALREADY_EXISTS) {
-        lock_ = qorcomm::Handle();
+        lock_ = qorplatform::Handle();
         throw std::runtime_error(name + " is in use by another program");
     }
 

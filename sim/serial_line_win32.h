@@ -29,8 +29,8 @@ public:
 private:
     std::wstring path_;
     // Declared first, so it is let go of last, after the line.
-    qorcomm::Handle lock_;
-    qorcomm::Handle handle_;
+    qorplatform::Handle lock_;
+    qorplatform::Handle handle_;
     DCB found_{};
 };
 

@@ -79,7 +79,7 @@ private:
     HANDLE handle_;
     StopWhen stop_;
     DWORD error_ = 0;
-    qorcomm::Handle event_;
+    qorplatform::Handle event_;
     OVERLAPPED overlapped_{};
 };
 

@@ -1,13 +1,13 @@
 #include "then_program_win32.h"
 
-#include "wide_text.h"
+#include "wide_text_win32.h"
 
 #include <stdexcept>
 
 namespace qorsim {
 
-qorcomm::Handle StartProgram(const std::string& program) {
-    const std::wstring wide = qor::Widen(program);
+qorplatform::Handle StartProgram(const std::string& program) {
+    const std::wstring wide = qorplatform::Widen(program);
     // Quoted whole: a path with spaces is one program, not a program and
     // its arguments. A quote cannot be part of a Windows file name.
     if (wide.empty() || wide.find(L'"') != std::wstring::npos)
@@ -23,7 +23,7 @@ qorcomm::Handle StartProgram(const std::string& program) {
                                  std::to_string(GetLastError()) + ")");
     }
     CloseHandle(process.hThread);
-    return qorcomm::Handle(process.hProcess);
+    return qorplatform::Handle(process.hProcess);
 }
 
 }  // namespace qorsim

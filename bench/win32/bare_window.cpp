@@ -1,7 +1,7 @@
 #include "bare_window.h"
 
 #include "control_table.h"
-#include "wide_text.h"
+#include "wide_text_win32.h"
 
 namespace {
 
@@ -39,7 +39,8 @@ HFONT SongFont() {
         font.lfWeight = FW_NORMAL;
         font.lfCharSet = GB2312_CHARSET;
         font.lfQuality = NONANTIALIASED_QUALITY;
-        qor::Widen(qor::window::kWindowFontFamilies.front()).copy(font.lfFaceName, LF_FACESIZE - 1);
+        qorplatform::Widen(qor::window::kWindowFontFamilies.front())
+            .copy(font.lfFaceName, LF_FACESIZE - 1);
         return CreateFontIndirectW(&font);
     }();
     return kFont;
@@ -61,15 +62,17 @@ HWND MakeBareWindow() {
                   qor::window::TwipsToPixels(qor::window::kClientHeightTwips)};
     const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
     AdjustWindowRect(&frame, style, FALSE);
-    HWND window = CreateWindowExW(0, L"BareWindow", qor::Widen(qor::window::kCaption).c_str(), style, CW_USEDEFAULT,
-                                  CW_USEDEFAULT, frame.right - frame.left, frame.bottom - frame.top,
-                                  nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    HWND window = CreateWindowExW(
+        0, L"BareWindow", qorplatform::Widen(qor::window::kCaption).c_str(), style, CW_USEDEFAULT,
+        CW_USEDEFAULT, frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr,
+        GetModuleHandleW(nullptr), nullptr);
     for (const qor::window::ControlRow& row : qor::window::kControls) {
         HWND control = CreateWindowExW(
-            0, ClassOf(row.kind), qor::Widen(row.text).c_str(), WS_CHILD | WS_VISIBLE | StyleOf(row.kind),
-            qor::window::TwipsToPixels(row.left), qor::window::TwipsToPixels(row.top),
-            qor::window::TwipsToPixels(row.width), qor::window::TwipsToPixels(row.height), window,
-            nullptr, GetModuleHandleW(nullptr), nullptr);
+            0, ClassOf(row.kind), qorplatform::Widen(row.text).c_str(),
+            WS_CHILD | WS_VISIBLE | StyleOf(row.kind), qor::window::TwipsToPixels(row.left),
+            qor::window::TwipsToPixels(row.top), qor::window::TwipsToPixels(row.width),
+            qor::window::TwipsToPixels(row.height), window, nullptr, GetModuleHandleW(nullptr),
+            nullptr);
         SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(SongFont()), FALSE);
     }
     return window;

@@ -17,7 +17,7 @@
 
 #include "guarded_sn.h"
 #include "line_timing.h"
-#include "port_alias_folder.h"
+#include "port_alias_posix.h"
 #include "pty_peer.h"
 #include "qorcomm.h"
 #include "timing_slack.h"
@@ -68,7 +68,7 @@ TEST_F(Pty, OpensAComNameThroughItsAlias) {
     std::filesystem::create_directories(xdg / "qorcomm");
     std::filesystem::permissions(xdg / "qorcomm", std::filesystem::perms::owner_all);
     std::filesystem::create_symlink(peer.Path(), xdg / "qorcomm" / "COM7");
-    portalias::AliasLock lock(xdg / "qorcomm" / "COM7");
+    qorplatform::AliasLock lock(xdg / "qorcomm" / "COM7");
     ASSERT_TRUE(lock.Held());
     const char* saved = std::getenv("XDG_RUNTIME_DIR");
     const std::string savedValue = saved ? saved : "";

@@ -337,8 +337,9 @@ TEST_F(PipeSimTest, OnlyARunningSimulatorOfThisUserIsThePort) {
     PipeSim sim(L"--port COM42");
     ASSERT_FALSE(sim.FirstLine().empty());
 
-    const qorcomm::SimPipe foreign = qorcomm::OpenSimPipe(kPipeName, [](HANDLE) { return false; });
-    EXPECT_EQ(foreign.state, qorcomm::SimPipe::State::NotServed);
+    const qorplatform::SimPipe foreign =
+        qorplatform::OpenSimPipe(kPipeName, [](HANDLE) { return false; });
+    EXPECT_EQ(foreign.state, qorplatform::SimPipe::State::NotServed);
     EXPECT_EQ(foreign.handle, INVALID_HANDLE_VALUE);
     // Refused, it let the one instance go again.
     ASSERT_EQ(CROpenCom(kPipePort, 9600), QOR_OPENED);

@@ -7,11 +7,13 @@
 #include <vector>
 
 #include "message_list.h"
-#include "wide_text.h"
+#include "wide_text_win32.h"
 
 namespace qor {
 namespace {
 
+using qorplatform::Narrow;
+using qorplatform::Widen;
 using window::ControlKind;
 using window::ControlRow;
 

@@ -8,10 +8,12 @@
 #include <vector>
 
 #include "control_table.h"
-#include "wide_text.h"
+#include "wide_text_win32.h"
 
 namespace qor {
 namespace {
+
+using qorplatform::Widen;
 
 constexpr UINT_PTR kSubclassId = 1;
 constexpr UINT kCopy = 1;

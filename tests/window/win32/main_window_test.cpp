@@ -16,14 +16,14 @@
 #include "control_table.h"
 #include "fake_library.h"
 #include "main_window.h"
-#include "wide_text.h"
+#include "wide_text_win32.h"
 
 namespace {
 
-using qor::Narrow;
-using qor::Widen;
 using qor::window::ControlKind;
 using qor::window::ControlRow;
+using qorplatform::Narrow;
+using qorplatform::Widen;
 using Names = std::vector<std::string>;
 using Reads = std::vector<std::pair<std::int32_t, std::int32_t>>;
 

@@ -1,40 +1,20 @@
-// Where the library finds a simulator serving COMn on Windows, and when it
-// trusts one: the counterpart of the Linux alias (port_alias_folder.h). The
-// simulator names its pipes and makes their DACL with these same pieces.
-//
-// COMn leads to the pipe "\\.\pipe\qor-sim-COMn" only while a simulator
-// serves it, and only when that simulator runs as the caller's own user;
-// otherwise to the system's \\.\COMn.
-#ifndef QORCOMM_SIM_PIPE_WIN32_H
-#define QORCOMM_SIM_PIPE_WIN32_H
+// COMn's simulator pipe on Windows, and when the library trusts one: the
+// rule of qorcomm/PROTOCOL.md ("The port"), the counterpart of the Linux
+// alias (port_alias_posix.h). The simulator names its pipe by it too.
+#ifndef QORPLATFORM_SIM_PIPE_WIN32_H
+#define QORPLATFORM_SIM_PIPE_WIN32_H
 
 #include <windows.h>
 
-#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
 
-namespace qorcomm {
+namespace qorplatform {
 
 // "\\.\pipe\qor-sim-COMn" for a name ComPortNumber takes, with n as it
 // reads it (so com1 and COM1 share a pipe); nothing for any other name.
 std::optional<std::wstring> SimPipeName(std::string_view portName);
-
-// The user a process runs as, from its token.
-class ProcessUser {
-public:
-    // Nothing when the process or its token cannot be read.
-    static std::optional<ProcessUser> Of(HANDLE process);
-
-    PSID Sid() const;
-    bool operator==(const ProcessUser& other) const;
-
-private:
-    // A TOKEN_USER and the SID it points into; 8-byte units keep it aligned.
-    std::vector<std::uint64_t> token_;
-};
 
 // Whether the server end of `pipe` belongs to a process of this process's
 // user. False whenever that cannot be told.
@@ -58,6 +38,6 @@ struct SimPipe {
 // The caller owns an Opened handle.
 SimPipe OpenSimPipe(const std::wstring& name, PipeOwnerCheck ownerCheck = ServerRunsAsCaller);
 
-}  // namespace qorcomm
+}  // namespace qorplatform
 
-#endif  // QORCOMM_SIM_PIPE_WIN32_H
+#endif  // QORPLATFORM_SIM_PIPE_WIN32_H

@@ -1,8 +1,8 @@
-#include "wide_text.h"
+#include "wide_text_win32.h"
 
 #include <windows.h>
 
-namespace qor {
+namespace qorplatform {
 
 std::wstring Widen(std::string_view utf8) {
     if (utf8.empty()) return {};
@@ -23,4 +23,4 @@ std::string Narrow(std::wstring_view utf16) {
     return narrow;
 }
 
-}  // namespace qor
+}  // namespace qorplatform

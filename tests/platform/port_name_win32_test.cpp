@@ -2,7 +2,7 @@
 
 #include "port_name_win32.h"
 
-namespace qorcomm {
+namespace qorplatform {
 namespace {
 
 TEST(PortNameWin32, ComNamesAreTheSystemsDevices) {
@@ -24,4 +24,4 @@ TEST(PortNameWin32, EverySpellingOfAPortHasTheSameLock) {
 }
 
 }  // namespace
-}  // namespace qorcomm
+}  // namespace qorplatform

@@ -2,7 +2,7 @@
 
 #include "port_name.h"
 
-namespace qorcomm {
+namespace qorplatform {
 namespace {
 
 TEST(PortName, TellsComNamesFromPaths) {
@@ -17,4 +17,4 @@ TEST(PortName, TellsComNamesFromPaths) {
 }
 
 }  // namespace
-}  // namespace qorcomm
+}  // namespace qorplatform

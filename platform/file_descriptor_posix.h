@@ -1,12 +1,14 @@
-#pragma once
+// A file descriptor that closes itself.
+#ifndef QORPLATFORM_FILE_DESCRIPTOR_POSIX_H
+#define QORPLATFORM_FILE_DESCRIPTOR_POSIX_H
 
 #include <unistd.h>
 
 #include <utility>
 
-namespace qorsim {
+namespace qorplatform {
 
-// Owns a file descriptor and closes it.
+// Owns a file descriptor and closes it; -1 holds nothing.
 class FileDescriptor {
 public:
     FileDescriptor() = default;
@@ -28,4 +30,6 @@ private:
     int fd_ = -1;
 };
 
-}  // namespace qorsim
+}  // namespace qorplatform
+
+#endif  // QORPLATFORM_FILE_DESCRIPTOR_POSIX_H

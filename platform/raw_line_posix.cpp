@@ -1,6 +1,6 @@
-#include "line_speed_posix.h"
+#include "raw_line_posix.h"
 
-namespace qorcomm {
+namespace qorplatform {
 namespace {
 
 struct Rate {
@@ -70,4 +70,4 @@ std::optional<speed_t> SpeedFor(std::int32_t baud) {
     return std::nullopt;
 }
 
-}  // namespace qorcomm
+}  // namespace qorplatform

@@ -1,19 +1,19 @@
 // The baud rates a serial line takes through termios. The library opens its
 // port at one of them, and qor-sim --device serves its line at one, so both
 // refuse the same rates.
-#ifndef QORCOMM_LINE_SPEED_POSIX_H
-#define QORCOMM_LINE_SPEED_POSIX_H
+#ifndef QORPLATFORM_RAW_LINE_POSIX_H
+#define QORPLATFORM_RAW_LINE_POSIX_H
 
 #include <termios.h>
 
 #include <cstdint>
 #include <optional>
 
-namespace qorcomm {
+namespace qorplatform {
 
 // The termios constant for `baud`, or nothing when this platform has none.
 std::optional<speed_t> SpeedFor(std::int32_t baud);
 
-}  // namespace qorcomm
+}  // namespace qorplatform
 
-#endif  // QORCOMM_LINE_SPEED_POSIX_H
+#endif  // QORPLATFORM_RAW_LINE_POSIX_H

@@ -1,6 +1,7 @@
-// Port names on Windows: COMn is the system's own \\.\COMn.
-#ifndef QORCOMM_PORT_NAME_WIN32_H
-#define QORCOMM_PORT_NAME_WIN32_H
+// COMn on Windows: a simulator's pipe while one of this user serves it
+// (sim_pipe_win32.h), else the system's own \\.\COMn.
+#ifndef QORPLATFORM_PORT_NAME_WIN32_H
+#define QORPLATFORM_PORT_NAME_WIN32_H
 
 #include <optional>
 #include <string>
@@ -8,11 +9,10 @@
 
 #include "port_name.h"
 
-namespace qorcomm {
+namespace qorplatform {
 
 // ResolvePortName: "COMn" becomes "\\.\COMn" (without the prefix, COM10 and
-// up would be file names); any other name is returned as it is. A simulator
-// of this user serving COMn comes first (sim_pipe_win32.h).
+// up would be file names); any other name is returned as it is.
 
 // `name` from the ANSI code page to UTF-16, for the W functions; nothing when
 // it holds bytes that code page has no character for.
@@ -23,6 +23,6 @@ std::optional<std::wstring> WidePortName(std::string_view name);
 // different for different ports. `path` is the resolved, wide name.
 std::wstring PortLockName(std::wstring_view path);
 
-}  // namespace qorcomm
+}  // namespace qorplatform
 
-#endif  // QORCOMM_PORT_NAME_WIN32_H
+#endif  // QORPLATFORM_PORT_NAME_WIN32_H

@@ -5,10 +5,10 @@
 #include <fstream>
 #include <optional>
 
-#include "port_alias_folder.h"
+#include "port_alias_posix.h"
 #include "port_name_posix.h"
 
-namespace qorcomm {
+namespace qorplatform {
 namespace {
 
 namespace fs = std::filesystem;
@@ -40,7 +40,7 @@ protected:
     }
 
     fs::path root;
-    std::optional<portalias::AliasLock> com3;
+    std::optional<AliasLock> com3;
 };
 
 TEST_F(PortNameAlias, ResolvesComNamesToLiveAliasesOrSerialDevices) {
@@ -86,7 +86,7 @@ TEST_F(PortNameAlias, FallsBackToTmpWithoutXdgRuntimeDir) {
     const std::string port = "COM" + std::to_string(100000 + ::getpid());
     fs::create_symlink("/dev/pts/served", folder / port);
     {
-        portalias::AliasLock lock(folder / port);
+        AliasLock lock(folder / port);
         ASSERT_TRUE(lock.Held());
         EXPECT_EQ(ResolvePortName(port, nullptr, ::getuid()), folder / port);
         EXPECT_EQ(ResolvePortName(port, "", ::getuid()), folder / port);
@@ -99,4 +99,4 @@ TEST_F(PortNameAlias, FallsBackToTmpWithoutXdgRuntimeDir) {
 }
 
 }  // namespace
-}  // namespace qorcomm
+}  // namespace qorplatform

@@ -1,16 +1,15 @@
 // A kernel object handle that closes itself.
-#ifndef QORCOMM_HANDLE_WIN32_H
-#define QORCOMM_HANDLE_WIN32_H
+#ifndef QORPLATFORM_HANDLE_WIN32_H
+#define QORPLATFORM_HANDLE_WIN32_H
 
 #include <windows.h>
 
 #include <utility>
 
-namespace qorcomm {
+namespace qorplatform {
 
-// Owns a kernel object handle and closes it; the library and qor-sim both
-// use it. Either "no handle" value (nullptr, INVALID_HANDLE_VALUE) holds
-// nothing.
+// Owns a kernel object handle and closes it. Either "no handle" value
+// (nullptr, INVALID_HANDLE_VALUE) holds nothing.
 class Handle {
 public:
     Handle() = default;
@@ -33,6 +32,6 @@ private:
     HANDLE handle_ = nullptr;
 };
 
-}  // namespace qorcomm
+}  // namespace qorplatform
 
-#endif  // QORCOMM_HANDLE_WIN32_H
+#endif  // QORPLATFORM_HANDLE_WIN32_H

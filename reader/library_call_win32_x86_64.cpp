@@ -1,4 +1,4 @@
-#include "library_call.h"
+#include "library_call_win32.h"
 
 namespace qor {
 

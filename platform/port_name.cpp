@@ -1,6 +1,6 @@
 #include "port_name.h"
 
-namespace qorcomm {
+namespace qorplatform {
 namespace {
 
 // Keeps n comfortably inside an unsigned and a device path short; a longer
@@ -26,4 +26,4 @@ std::optional<unsigned> ComPortNumber(std::string_view name) {
     return n;
 }
 
-}  // namespace qorcomm
+}  // namespace qorplatform

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <climits>
 
-namespace qorcomm {
+namespace qorplatform {
 
 std::string ResolvePortName(std::string_view name) {
     const std::optional<unsigned> n = ComPortNumber(name);
@@ -53,4 +53,4 @@ std::wstring PortLockName(std::wstring_view path) {
     return L"Global\\QORComm port " + key;
 }
 
-}  // namespace qorcomm
+}  // namespace qorplatform

@@ -4,9 +4,9 @@
 
 #include <cstdlib>
 
-#include "port_alias_folder.h"
+#include "port_alias_posix.h"
 
-namespace qorcomm {
+namespace qorplatform {
 
 std::string ResolvePortName(std::string_view name, const char* xdgRuntimeDir, uid_t uid) {
     const std::optional<unsigned> n = ComPortNumber(name);
@@ -15,10 +15,10 @@ std::string ResolvePortName(std::string_view name, const char* xdgRuntimeDir, ui
     // A folder someone else could have made or written to, or an alias whose
     // simulator is gone, may lead to any terminal at all; the operator then
     // gets the machine's own port, as if no simulator had ever run.
-    const std::string folder = portalias::Folder(xdgRuntimeDir, uid);
-    if (portalias::FolderIsTrusted(folder, uid)) {
-        const std::string alias = portalias::AliasPath(folder, "COM" + std::to_string(*n));
-        if (portalias::IsLive(alias)) return alias;
+    const std::string folder = AliasFolder(xdgRuntimeDir, uid);
+    if (AliasFolderIsTrusted(folder, uid)) {
+        const std::string alias = AliasPath(folder, "COM" + std::to_string(*n));
+        if (AliasIsLive(alias)) return alias;
     }
     return "/dev/ttyS" + std::to_string(*n - 1);
 }
@@ -27,4 +27,4 @@ std::string ResolvePortName(std::string_view name) {
     return ResolvePortName(name, std::getenv("XDG_RUNTIME_DIR"), ::getuid());
 }
 
-}  // namespace qorcomm
+}  // namespace qorplatform

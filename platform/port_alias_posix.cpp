@@ -1,4 +1,4 @@
-#include "port_alias_folder.h"
+#include "port_alias_posix.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -7,7 +7,7 @@
 #include <cerrno>
 #include <utility>
 
-namespace portalias {
+namespace qorplatform {
 namespace {
 
 std::string LockPathOf(const std::string& alias) { return alias + ".lock"; }
@@ -31,14 +31,14 @@ bool SameFile(const struct stat& a, const struct stat& b) {
 
 }  // namespace
 
-std::string Folder(const char* xdgRuntimeDir, uid_t uid) {
+std::string AliasFolder(const char* xdgRuntimeDir, uid_t uid) {
     if (xdgRuntimeDir != nullptr && *xdgRuntimeDir != '\0') {
         return std::string(xdgRuntimeDir) + "/qorcomm";
     }
     return "/tmp/qorcomm-" + std::to_string(uid);
 }
 
-bool FolderIsTrusted(const std::string& folder, uid_t uid) {
+bool AliasFolderIsTrusted(const std::string& folder, uid_t uid) {
     struct stat info {};
     return ::lstat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode) && info.st_uid == uid &&
            (info.st_mode & (S_IWGRP | S_IWOTH)) == 0;
@@ -48,7 +48,7 @@ std::string AliasPath(const std::string& folder, const std::string& port) {
     return folder + "/" + port;
 }
 
-bool IsLive(const std::string& alias) {
+bool AliasIsLive(const std::string& alias) {
     struct stat info {};
     if (::lstat(alias.c_str(), &info) != 0) return false;
     const int fd =
@@ -115,4 +115,4 @@ void AliasLock::Release() {
     fd_ = -1;
 }
 
-}  // namespace portalias
+}  // namespace qorplatform

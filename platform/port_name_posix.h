@@ -1,0 +1,22 @@
+// COMn on Linux: a running simulator's alias (port_alias_posix.h), else a
+// ttyS device.
+#ifndef QORPLATFORM_PORT_NAME_POSIX_H
+#define QORPLATFORM_PORT_NAME_POSIX_H
+
+#include <sys/types.h>
+
+#include <string>
+#include <string_view>
+
+#include "port_name.h"
+
+namespace qorplatform {
+
+// ResolvePortName for the runtime folder `xdgRuntimeDir` (may be null) and
+// the user `uid`; ResolvePortName(name) is this with the process's
+// environment and real user id.
+std::string ResolvePortName(std::string_view name, const char* xdgRuntimeDir, uid_t uid);
+
+}  // namespace qorplatform
+
+#endif  // QORPLATFORM_PORT_NAME_POSIX_H
