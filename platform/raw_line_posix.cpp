@@ -61,6 +61,20 @@ constexpr Rate kRates[] = {
 #endif
 };
 
+// Raw 8N1 by hand rather than cfmakeraw, which leaves RTS/CTS and outgoing
+// XON/XOFF as the line's last user set them: the reader's line has neither,
+// and a line left with RTS/CTS on would never send.
+void MakeRaw(termios& tio) {
+    tio.c_iflag &= ~static_cast<tcflag_t>(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR |
+                                          ICRNL | IXON | IXOFF | IXANY | INPCK);
+    tio.c_oflag &= ~static_cast<tcflag_t>(OPOST);
+    tio.c_lflag &= ~static_cast<tcflag_t>(ECHO | ECHONL | ICANON | ISIG | IEXTEN);
+    tio.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB | CSTOPB | CRTSCTS);
+    tio.c_cflag |= CS8 | CLOCAL | CREAD;
+    tio.c_cc[VMIN] = 1;
+    tio.c_cc[VTIME] = 0;
+}
+
 }  // namespace
 
 std::optional<speed_t> SpeedFor(std::int32_t baud) {
@@ -68,6 +82,17 @@ std::optional<speed_t> SpeedFor(std::int32_t baud) {
         if (rate.baud == baud) return rate.speed;
     }
     return std::nullopt;
+}
+
+bool SetRawLine(int fd, const termios& found, speed_t speed) {
+    termios tio = found;
+    MakeRaw(tio);
+    termios applied{};
+    // tcsetattr succeeds when any part of the change took, so the result is
+    // read back to see whether the rate did.
+    return ::cfsetispeed(&tio, speed) == 0 && ::cfsetospeed(&tio, speed) == 0 &&
+           ::tcsetattr(fd, TCSANOW, &tio) == 0 && ::tcgetattr(fd, &applied) == 0 &&
+           ::cfgetospeed(&applied) == speed;
 }
 
 }  // namespace qorplatform

@@ -25,21 +25,6 @@
 namespace qorcomm {
 namespace {
 
-// Raw 8N1 by hand rather than cfmakeraw, which leaves RTS/CTS and outgoing
-// XON/XOFF as the port's last user set them: the reader's line has neither,
-// and a port left with RTS/CTS on would never send the request.
-void MakeRaw(termios& tio) {
-    tio.c_iflag &= ~static_cast<tcflag_t>(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR |
-                                          ICRNL | IXON | IXOFF | IXANY | INPCK);
-    tio.c_oflag &= ~static_cast<tcflag_t>(OPOST);
-    tio.c_lflag &= ~static_cast<tcflag_t>(ECHO | ECHONL | ICANON | ISIG | IEXTEN);
-    tio.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB | CSTOPB | CRTSCTS);
-    tio.c_cflag |= CS8 | CLOCAL | CREAD;
-    // Reads never block (O_NONBLOCK), poll() does the waiting.
-    tio.c_cc[VMIN] = 1;
-    tio.c_cc[VTIME] = 0;
-}
-
 // Waits for `events` on `fd` until `deadline`. Returns the revents, 0 at the
 // deadline, or -1 when poll itself fails.
 int Await(int fd, short events, Clock::time_point deadline) {
@@ -148,16 +133,8 @@ std::int32_t SerialPort::Open(std::string_view name, std::int32_t baud) {
         device->exclusive = true;
     }
 
-    termios tio = device->found;
-    MakeRaw(tio);
-    termios applied{};
-    // tcsetattr succeeds when any part of the change took, so read the result
-    // back to see whether the rate did.
-    if (::cfsetispeed(&tio, *speed) != 0 || ::cfsetospeed(&tio, *speed) != 0 ||
-        ::tcsetattr(fd, TCSANOW, &tio) != 0 || ::tcgetattr(fd, &applied) != 0 ||
-        ::cfgetospeed(&applied) != *speed) {
-        return QOR_E_BAUD;
-    }
+    // Reads never block (O_NONBLOCK): poll() does the waiting.
+    if (!qorplatform::SetRawLine(fd, device->found, *speed)) return QOR_E_BAUD;
     device_ = std::move(device);
     baud_ = baud;
     return QOR_OPENED;

@@ -14,6 +14,7 @@
 #include "pipe_line_win32.h"
 #include "port_name_win32.h"
 #include "qorcomm.h"
+#include "raw_line_win32.h"
 #include "sim_pipe_win32.h"
 
 namespace qorcomm {
@@ -27,29 +28,6 @@ COMMTIMEOUTS ReadWait(DWORD ms) { return {0, 0, ms, 0, 0}; }
 
 // WriteFile gives up after `ms`.
 COMMTIMEOUTS WriteWait(DWORD ms) { return {MAXDWORD, 0, 0, 0, ms}; }
-
-// Raw 8N1 at `baud`, no flow control of any kind. DTR and RTS stay on: some
-// readers draw their power from them.
-void MakeRaw(DCB& dcb, DWORD baud) {
-    dcb.BaudRate = baud;
-    dcb.fBinary = TRUE;
-    dcb.fParity = FALSE;
-    dcb.fOutxCtsFlow = FALSE;
-    dcb.fOutxDsrFlow = FALSE;
-    dcb.fDtrControl = DTR_CONTROL_ENABLE;
-    dcb.fDsrSensitivity = FALSE;
-    dcb.fTXContinueOnXoff = TRUE;
-    dcb.fOutX = FALSE;
-    dcb.fInX = FALSE;
-    dcb.fErrorChar = FALSE;
-    dcb.fNull = FALSE;
-    dcb.fRtsControl = RTS_CONTROL_ENABLE;
-    // Left on, a line error would fail every later read until cleared.
-    dcb.fAbortOnError = FALSE;
-    dcb.ByteSize = 8;
-    dcb.Parity = NOPARITY;
-    dcb.StopBits = ONESTOPBIT;
-}
 
 // Why CreateFileW refused `path`. On Windows a port another program has open
 // is "access denied"; a folder is too, but it is no port at all.
@@ -175,14 +153,7 @@ std::int32_t SerialPort::Open(std::string_view name, std::int32_t baud) {
     const std::int32_t locked = device->Lock(qorplatform::PortLockName(*wide));
     if (locked != QOR_OK) return locked;
 
-    MakeRaw(dcb, static_cast<DWORD>(baud));
-    DCB applied{};
-    applied.DCBlength = sizeof applied;
-    // Read back, as with termios, in case a driver settled for another rate.
-    if (!SetCommState(device->handle, &dcb) || !GetCommState(device->handle, &applied) ||
-        applied.BaudRate != dcb.BaudRate) {
-        return QOR_E_BAUD;
-    }
+    if (!qorplatform::SetRawLine(device->handle, dcb, static_cast<DWORD>(baud))) return QOR_E_BAUD;
     // A line error left from the port's last user would, had it set
     // fAbortOnError, fail every read until cleared.
     ClearCommError(device->handle, nullptr, nullptr);

@@ -1,5 +1,7 @@
 #include "pseudo_terminal.h"
 
+#include "raw_line_posix.h"
+
 #include <fcntl.h>
 #include <termios.h>
 #include <cerrno>
@@ -30,11 +32,11 @@ PseudoTerminal OpenPseudoTerminal() {
     if (pty.slave.Get() < 0) Fail("cannot open the pseudo-terminal's slave side");
 
     // A cooked line would echo requests back into the master, read as input,
-    // and act on control bytes such as 0x03 in binary frames.
+    // and act on control bytes such as 0x03 in binary frames. Set up as the
+    // library sets up its port, at the rate a new terminal has.
     termios mode{};
     if (::tcgetattr(pty.slave.Get(), &mode) != 0) Fail("cannot read the terminal's mode");
-    ::cfmakeraw(&mode);
-    if (::tcsetattr(pty.slave.Get(), TCSANOW, &mode) != 0)
+    if (!qorplatform::SetRawLine(pty.slave.Get(), mode, ::cfgetospeed(&mode)))
         Fail("cannot put the terminal in raw mode");
     return pty;
 }

@@ -1,5 +1,7 @@
 #include "serial_line_posix.h"
 
+#include "raw_line_posix.h"
+
 #include <fcntl.h>
 #include <sys/file.h>
 #include <cerrno>
@@ -35,18 +37,8 @@ SerialLine::SerialLine(const std::string& path, speed_t speed) {
     if (flags < 0 || ::fcntl(fd_.Get(), F_SETFL, flags & ~O_NONBLOCK) != 0)
         throw std::runtime_error(Why("cannot set up", path));
 
-    termios raw = found_;
-    ::cfmakeraw(&raw);
-    raw.c_cflag &= ~static_cast<tcflag_t>(CSTOPB | CRTSCTS);
-    raw.c_cflag |= CLOCAL | CREAD;
-    raw.c_iflag &= ~static_cast<tcflag_t>(IXON | IXOFF | IXANY);
-    raw.c_cc[VMIN] = 1;
-    raw.c_cc[VTIME] = 0;
-    termios applied{};
-    // tcsetattr succeeds when any part of the change took: read the rate back.
-    if (::cfsetispeed(&raw, speed) != 0 || ::cfsetospeed(&raw, speed) != 0 ||
-        ::tcsetattr(fd_.Get(), TCSANOW, &raw) != 0 || ::tcgetattr(fd_.Get(), &applied) != 0 ||
-        ::cfgetospeed(&applied) != speed) {
+    // As the library sets up its end.
+    if (!qorplatform::SetRawLine(fd_.Get(), found_, speed)) {
         ::tcsetattr(fd_.Get(), TCSANOW, &found_);
         throw std::runtime_error(path + " does not take the rate asked for");
     }

@@ -1,6 +1,7 @@
 #include "serial_line_win32.h"
 
 #include "port_name_win32.h"
+#include "raw_line_win32.h"
 #include "wide_text_win32.h"
 
 #include <stdexcept>
@@ -46,27 +47,15 @@ SerialLine::SerialLine(const std::string& name, std::uint32_t baud) : path_(Devi
         throw std::runtime_error(name + " is in use by another program");
     }
 
-    DCB raw = found_;
-    raw.BaudRate = baud;
-    raw.fBinary = TRUE;
-    raw.fParity = FALSE;
-    raw.fOutxCtsFlow = FALSE;
-    raw.fOutxDsrFlow = FALSE;
-    raw.fDtrControl = DTR_CONTROL_ENABLE;
-    raw.fDsrSensitivity = FALSE;
-    raw.fOutX = FALSE;
-    raw.fInX = FALSE;
-    raw.fErrorChar = FALSE;
-    raw.fNull = FALSE;
-    raw.fRtsControl = RTS_CONTROL_ENABLE;
-    raw.fAbortOnError = FALSE;
-    raw.ByteSize = 8;
-    raw.Parity = NOPARITY;
-    raw.StopBits = ONESTOPBIT;
     // All zero: a read waits for as many bytes as it asks for, so the serve
     // loop asks for one at a time and each arrives as it comes.
     COMMTIMEOUTS waitForBytes{};
-    if (!SetCommState(handle_.Get(), &raw)) throw Failure(name, "does not take the rate asked for");
+    // As the library sets up its end.
+    if (!qorplatform::SetRawLine(handle_.Get(), found_, baud)) {
+        const std::runtime_error refused = Failure(name, "does not take the rate asked for");
+        SetCommState(handle_.Get(), &found_);
+        throw refused;
+    }
     if (!SetCommTimeouts(handle_.Get(), &waitForBytes)) {
         SetCommState(handle_.Get(), &found_);
         throw Failure(name, "cannot set its timeouts");

@@ -7,12 +7,16 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <poll.h>
 #include <spawn.h>
 #include <sys/wait.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <csignal>
+#include <cstdint>
+#include <ostream>
 #include <regex>
 #include <string>
 #include <vector>
@@ -82,6 +86,88 @@ TEST(SimDevice, ServesASerialLineTheLibraryReadsOverTheOtherEnd) {
     EXPECT_EQ(CRReadCardSN(nullptr, sn, 2, 5), QOR_OK);
     EXPECT_STREQ(reinterpret_cast<char*>(sn), "00A1B2C3D4");
     EXPECT_EQ(CRCloseCom(), QOR_OK);
+    EXPECT_EQ(sim.Stop(), 0);
+}
+
+// What the line set-up decides of a terminal's settings.
+struct LineMode {
+    tcflag_t input, output, control, local;
+    cc_t minimum, time;
+
+    bool operator==(const LineMode&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& out, const LineMode& mode) {
+    return out << std::hex << "iflag " << mode.input << ", oflag " << mode.output << ", cflag "
+               << mode.control << ", lflag " << mode.local << std::dec << ", VMIN "
+               << unsigned{mode.minimum} << ", VTIME " << unsigned{mode.time};
+}
+
+LineMode ModeOf(const std::string& terminal) {
+    const int fd = ::open(terminal.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    termios tio{};
+    EXPECT_TRUE(fd >= 0 && ::tcgetattr(fd, &tio) == 0) << terminal;
+    ::close(fd);
+    return {tio.c_iflag, tio.c_oflag, tio.c_cflag, tio.c_lflag, tio.c_cc[VMIN], tio.c_cc[VTIME]};
+}
+
+// A new pseudo-terminal; `leftCooked` gives it what a last user may have
+// left on a line: flow control both ways, parity checks, a cooked line.
+class Terminal {
+public:
+    explicit Terminal(bool leftCooked) {
+        master_ = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+        if (master_ < 0 || ::grantpt(master_) != 0 || ::unlockpt(master_) != 0) return;
+        path_ = ::ptsname(master_);
+        if (!leftCooked) return;
+        const int fd = ::open(path_.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+        termios tio{};
+        ::tcgetattr(fd, &tio);
+        tio.c_iflag |= IXON | IXOFF | IXANY | INPCK | ISTRIP | ICRNL | INLCR | PARMRK | BRKINT;
+        tio.c_oflag |= OPOST;
+        tio.c_cflag |= CSTOPB | CRTSCTS;
+        tio.c_cflag &= ~static_cast<tcflag_t>(CLOCAL);
+        tio.c_lflag |= ICANON | ECHO | ECHONL | ISIG | IEXTEN;
+        tio.c_cc[VMIN] = 0;
+        tio.c_cc[VTIME] = 5;
+        EXPECT_EQ(::tcsetattr(fd, TCSANOW, &tio), 0);
+        ::close(fd);
+    }
+    ~Terminal() { ::close(master_); }
+    Terminal(const Terminal&) = delete;
+    Terminal& operator=(const Terminal&) = delete;
+
+    const std::string& Path() const { return path_; }
+
+private:
+    int master_ = -1;
+    std::string path_;
+};
+
+// The library's mode on a terminal that starts as `terminal` started.
+LineMode LibraryModeOn(bool leftCooked, std::int32_t baud) {
+    Terminal terminal(leftCooked);
+    EXPECT_EQ(CROpenCom(terminal.Path().c_str(), baud), QOR_OPENED);
+    const LineMode mode = ModeOf(terminal.Path());
+    CRCloseCom();
+    return mode;
+}
+
+// Each side sets the line up as the other does, or one of them sends into a
+// line the other reads differently (XON/XOFF, parity marks, RTS/CTS).
+TEST(SimLine, IsSetUpAsTheLibrarySetsUpItsPort) {
+    {
+        SimProcess sim({});
+        const std::string terminal = sim.FirstLine();
+        ASSERT_FALSE(terminal.empty()) << sim.ErrorOutput();
+        // A new terminal's rate, which the simulator leaves as it is.
+        EXPECT_EQ(ModeOf(terminal), LibraryModeOn(false, 38400)) << "qor-sim's own terminal";
+        EXPECT_EQ(sim.Stop(), 0);
+    }
+    Terminal device(true);
+    SimProcess sim({"--device", device.Path(), "--baud", "19200"});
+    ASSERT_EQ(sim.FirstLine(), device.Path()) << sim.ErrorOutput();
+    EXPECT_EQ(ModeOf(device.Path()), LibraryModeOn(true, 19200)) << "--device";
     EXPECT_EQ(sim.Stop(), 0);
 }
 
