@@ -21,12 +21,17 @@ public:
     }
     Handle(const Handle&) = delete;
     Handle& operator=(const Handle&) = delete;
-    ~Handle() {
-        if (Valid()) CloseHandle(handle_);
-    }
+    ~Handle() { Close(); }
 
     HANDLE Get() const { return handle_; }
     bool Valid() const { return handle_ != nullptr && handle_ != INVALID_HANDLE_VALUE; }
+
+    // Closes it now: true unless the system reported an error. The handle is
+    // gone either way.
+    bool Close() {
+        if (!Valid()) return true;
+        return CloseHandle(std::exchange(handle_, nullptr)) != FALSE;
+    }
 
 private:
     HANDLE handle_ = nullptr;

@@ -1,6 +1,7 @@
 #include "sim_pipe_win32.h"
 
-#include "handle_win32.h"
+#include <utility>
+
 #include "port_name.h"
 #include "process_user_win32.h"
 
@@ -51,13 +52,11 @@ SimPipe OpenSimPipe(const std::wstring& name, PipeOwnerCheck ownerCheck) {
         // out) means no simulator of ours serves the port.
         const DWORD error = GetLastError();
         const bool busy = error == ERROR_PIPE_BUSY || error == ERROR_SEM_TIMEOUT;
-        return {busy ? SimPipe::State::Busy : SimPipe::State::NotServed, INVALID_HANDLE_VALUE};
+        return {busy ? SimPipe::State::Busy : SimPipe::State::NotServed, Handle()};
     }
-    if (GetFileType(handle) != FILE_TYPE_PIPE || !ownerCheck(handle)) {
-        CloseHandle(handle);
-        return {SimPipe::State::NotServed, INVALID_HANDLE_VALUE};
-    }
-    return {SimPipe::State::Opened, handle};
+    Handle opened(handle);
+    if (GetFileType(handle) != FILE_TYPE_PIPE || !ownerCheck(handle)) return {};
+    return {SimPipe::State::Opened, std::move(opened)};
 }
 
 }  // namespace qorplatform

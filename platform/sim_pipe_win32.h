@@ -10,6 +10,8 @@
 #include <string>
 #include <string_view>
 
+#include "handle_win32.h"
+
 namespace qorplatform {
 
 // "\\.\pipe\qor-sim-COMn" for a name ComPortNumber takes, with n as it
@@ -30,12 +32,11 @@ struct SimPipe {
         NotServed,  // no simulator of this user serves it: use the system's port
     };
     State state = State::NotServed;
-    HANDLE handle = INVALID_HANDLE_VALUE;
+    Handle handle;
 };
 
 // Opens the client end of the pipe `name` when a simulator serves it and
 // `ownerCheck` accepts its server; closes it again when the check refuses.
-// The caller owns an Opened handle.
 SimPipe OpenSimPipe(const std::wstring& name, PipeOwnerCheck ownerCheck = ServerRunsAsCaller);
 
 }  // namespace qorplatform

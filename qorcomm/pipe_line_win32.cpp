@@ -16,34 +16,38 @@ constexpr std::chrono::milliseconds kReadOfWaitingBytes{50};
 
 }  // namespace
 
-PipeLine::PipeLine(HANDLE pipe)
-    : handle_(pipe), event_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
+std::int32_t PipeLine::Open(qorplatform::Handle pipe, std::unique_ptr<Line>& line) {
+    std::unique_ptr<PipeLine> opened(new PipeLine());
+    opened->handle_ = std::move(pipe);
+    // The event every wait needs.
+    opened->event_ = qorplatform::Handle(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    if (!opened->event_.Valid()) return QOR_E_IO;
+    line = std::move(opened);
+    return QOR_OPENED;
+}
 
-PipeLine::~PipeLine() { Close(); }
-
-bool PipeLine::Close() {
-    if (event_ != nullptr) CloseHandle(std::exchange(event_, nullptr));
-    if (handle_ == INVALID_HANDLE_VALUE) return true;
-    return CloseHandle(std::exchange(handle_, INVALID_HANDLE_VALUE)) != FALSE;
+std::int32_t PipeLine::Close() {
+    event_.Close();
+    return handle_.Close() ? QOR_OK : QOR_E_IO;
 }
 
 template <typename Start>
 std::int32_t PipeLine::Transfer(Start&& start, Clock::time_point deadline) {
     OVERLAPPED overlapped{};
-    overlapped.hEvent = event_;
+    overlapped.hEvent = event_.Get();
     if (!start(&overlapped) && GetLastError() != ERROR_IO_PENDING) return QOR_E_IO;
     DWORD moved = 0;
-    if (WaitForSingleObject(event_, qorplatform::MillisecondsUntil<DWORD>(deadline)) !=
+    if (WaitForSingleObject(event_.Get(), qorplatform::MillisecondsUntil<DWORD>(deadline)) !=
         WAIT_OBJECT_0) {
         // The operation may complete while it is being cancelled: then what
         // it moved is real and counts.
-        CancelIoEx(handle_, &overlapped);
-        if (GetOverlappedResult(handle_, &overlapped, &moved, TRUE)) {
+        CancelIoEx(handle_.Get(), &overlapped);
+        if (GetOverlappedResult(handle_.Get(), &overlapped, &moved, TRUE)) {
             return static_cast<std::int32_t>(moved);
         }
         return GetLastError() == ERROR_OPERATION_ABORTED ? 0 : QOR_E_IO;
     }
-    if (!GetOverlappedResult(handle_, &overlapped, &moved, FALSE)) return QOR_E_IO;
+    if (!GetOverlappedResult(handle_.Get(), &overlapped, &moved, FALSE)) return QOR_E_IO;
     return static_cast<std::int32_t>(moved);
 }
 
@@ -53,12 +57,12 @@ std::int32_t PipeLine::DiscardInput() {
         DWORD waiting = 0;
         // Fails once the simulator has gone, as PurgeComm on a port that went
         // away does not, and the read would fail next anyway.
-        if (!PeekNamedPipe(handle_, nullptr, 0, nullptr, &waiting, nullptr)) return QOR_E_IO;
+        if (!PeekNamedPipe(handle_.Get(), nullptr, 0, nullptr, &waiting, nullptr)) return QOR_E_IO;
         if (waiting == 0) return QOR_OK;
         const DWORD size = std::min<DWORD>(waiting, dropped.size());
         const std::int32_t got = Transfer(
             [&](OVERLAPPED* overlapped) {
-                return ReadFile(handle_, dropped.data(), size, nullptr, overlapped);
+                return ReadFile(handle_.Get(), dropped.data(), size, nullptr, overlapped);
             },
             Clock::now() + kReadOfWaitingBytes);
         if (got <= 0) return QOR_E_IO;
@@ -69,8 +73,8 @@ std::int32_t PipeLine::WriteAll(std::span<const std::uint8_t> bytes, Clock::time
     while (!bytes.empty()) {
         const std::int32_t written = Transfer(
             [&](OVERLAPPED* overlapped) {
-                return WriteFile(handle_, bytes.data(), static_cast<DWORD>(bytes.size()), nullptr,
-                                 overlapped);
+                return WriteFile(handle_.Get(), bytes.data(), static_cast<DWORD>(bytes.size()),
+                                 nullptr, overlapped);
             },
             deadline);
         if (written <= 0) return QOR_E_IO;
@@ -87,7 +91,7 @@ std::int32_t PipeLine::ReadSome(std::span<std::uint8_t> buffer, Clock::time_poin
     for (;;) {
         const std::int32_t got = Transfer(
             [&](OVERLAPPED* overlapped) {
-                return ReadFile(handle_, buffer.data(), size, nullptr, overlapped);
+                return ReadFile(handle_.Get(), buffer.data(), size, nullptr, overlapped);
             },
             deadline);
         // An empty write on the other side ends a read with nothing.

@@ -1,43 +1,38 @@
-// The client end of a simulator's pipe as the port: the serial line's
-// operations (serial_port.h) with the same deadlines, through overlapped
-// I/O, since a pipe has no comm timeouts and no PurgeComm.
+// The client end of a simulator's pipe as the line, with a serial port's
+// deadlines, through overlapped I/O, since a pipe has no comm timeouts and
+// no PurgeComm.
 #ifndef QORCOMM_PIPE_LINE_WIN32_H
 #define QORCOMM_PIPE_LINE_WIN32_H
 
 #include <windows.h>
 
-#include <cstdint>
-#include <span>
-
-#include "serial_port.h"
+#include "handle_win32.h"
+#include "line.h"
 
 namespace qorcomm {
 
-class PipeLine {
+class PipeLine final : public Line {
 public:
-    // Takes `pipe`, opened for overlapped I/O (OpenSimPipe).
-    explicit PipeLine(HANDLE pipe);
-    ~PipeLine();
-    PipeLine(const PipeLine&) = delete;
-    PipeLine& operator=(const PipeLine&) = delete;
+    // Takes `pipe`, a simulator's pipe opened for overlapped I/O
+    // (qorplatform::OpenSimPipe): QOR_OPENED with `line` set, or QOR_E_IO
+    // with the pipe closed again.
+    static std::int32_t Open(qorplatform::Handle pipe, std::unique_ptr<Line>& line);
 
-    // False when the event its waits need could not be made.
-    bool Ready() const { return event_ != nullptr; }
-
-    std::int32_t DiscardInput();
-    std::int32_t WriteAll(std::span<const std::uint8_t> bytes, Clock::time_point deadline);
-    std::int32_t ReadSome(std::span<std::uint8_t> buffer, Clock::time_point deadline);
-    // True when the handle closed without error.
-    bool Close();
+    std::int32_t DiscardInput() override;
+    std::int32_t WriteAll(std::span<const std::uint8_t> bytes, Clock::time_point deadline) override;
+    std::int32_t ReadSome(std::span<std::uint8_t> buffer, Clock::time_point deadline) override;
+    std::int32_t Close() override;
 
 private:
+    PipeLine() = default;
+
     // Runs one overlapped read or write until it completes or `deadline`
     // passes; what it moved by then counts either way. QOR_E_IO or the count.
     template <typename Start>
     std::int32_t Transfer(Start&& start, Clock::time_point deadline);
 
-    HANDLE handle_;
-    HANDLE event_;
+    qorplatform::Handle handle_;
+    qorplatform::Handle event_;
 };
 
 }  // namespace qorcomm

@@ -7,11 +7,12 @@
 #include <climits>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <mutex>
 
 #include "answer.h"
+#include "line.h"
 #include "line_timing.h"
-#include "serial_port.h"
 #include "wiegand.h"
 
 namespace {
@@ -22,17 +23,25 @@ using qorcomm::Clock;
 // refused before anything is tried.
 constexpr std::size_t kMaxPortName = PATH_MAX - 1;
 
-struct Line {
+struct Port {
     std::mutex mutex;
-    qorcomm::SerialPort port;
+    std::unique_ptr<qorcomm::Line> line;  // none while closed
+    std::int32_t baud = 0;                // the rate it was opened at
     // Kept across reopenings, so an answer still on its way from before cannot
     // pass for the answer to the next request.
     std::uint8_t seq = 0;
 };
 
-Line& TheLine() {
-    static Line line;
-    return line;
+Port& ThePort() {
+    static Port port;
+    return port;
+}
+
+// Lets go of the line, if one is open: QOR_OK or QOR_E_IO.
+std::int32_t CloseLine(Port& port) {
+    if (!port.line) return QOR_OK;
+    const std::unique_ptr<qorcomm::Line> line = std::move(port.line);
+    return line->Close();
 }
 
 // No C++ exception may reach a C caller. Nothing below throws except on
@@ -49,29 +58,29 @@ std::int32_t Guarded(Body&& body) noexcept {
 
 std::int32_t ReadCard(int32_t* aux, unsigned char* sn, int32_t cardType, int32_t codeType) {
     if (sn == nullptr || !qorcomm::KnownTypes(cardType, codeType)) return QOR_E_ARGUMENT;
-    Line& line = TheLine();
-    const std::lock_guard lock(line.mutex);
-    if (!line.port.IsOpen()) return QOR_E_NOT_OPEN;
+    Port& port = ThePort();
+    const std::lock_guard lock(port.mutex);
+    if (!port.line) return QOR_E_NOT_OPEN;
+    qorcomm::Line& line = *port.line;
 
-    std::int32_t result = line.port.DiscardInput();
+    std::int32_t result = line.DiscardInput();
     if (result != QOR_OK) return result;
 
-    const std::uint8_t seq = ++line.seq;
+    const std::uint8_t seq = ++port.seq;
     std::array<std::uint8_t, qorcomm::kMaxFrame> request{};
     const std::size_t requestSize =
         qorcomm::BuildReadRequest(seq, static_cast<std::uint8_t>(cardType), request);
-    result =
-        line.port.WriteAll({request.data(), requestSize}, Clock::now() + qorcomm::kWriteTimeout);
+    result = line.WriteAll({request.data(), requestSize}, Clock::now() + qorcomm::kWriteTimeout);
     if (result != QOR_OK) return result;
     // The request has been sent once its last bit has left the line, which at
     // slow rates is well after write() returns.
     const Clock::time_point deadline =
-        Clock::now() + line.port.WireTime(requestSize) + qorcomm::kAnswerTimeout;
+        Clock::now() + qorcomm::WireTime(requestSize, port.baud) + qorcomm::kAnswerTimeout;
 
     qorcomm::AnswerParser parser(seq);
     std::array<std::uint8_t, 64> chunk{};
     for (;;) {
-        const std::int32_t got = line.port.ReadSome(chunk, deadline);
+        const std::int32_t got = line.ReadSome(chunk, deadline);
         if (got < 0) return got;
         if (got == 0) break;
         if (parser.Feed({chunk.data(), static_cast<std::size_t>(got)})) break;
@@ -95,17 +104,20 @@ int32_t QORCOMM_CALL CROpenCom(const char* port, int32_t baud) {
         // Bounded, so rejecting an absurdly long name costs no more than a path.
         const std::size_t length = ::strnlen(port, kMaxPortName + 1);
         if (length == 0 || length > kMaxPortName) return QOR_E_ARGUMENT;
-        Line& line = TheLine();
-        const std::lock_guard lock(line.mutex);
-        return line.port.Open({port, length}, baud);
+        Port& open = ThePort();
+        const std::lock_guard lock(open.mutex);
+        CloseLine(open);
+        const std::int32_t result = qorcomm::OpenLine({port, length}, baud, open.line);
+        if (open.line) open.baud = baud;
+        return result;
     });
 }
 
 int32_t QORCOMM_CALL CRCloseCom(void) {
     return Guarded([]() -> std::int32_t {
-        Line& line = TheLine();
-        const std::lock_guard lock(line.mutex);
-        return line.port.Close();
+        Port& port = ThePort();
+        const std::lock_guard lock(port.mutex);
+        return CloseLine(port);
     });
 }
 

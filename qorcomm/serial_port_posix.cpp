@@ -1,7 +1,4 @@
-// The serial line through termios, non-blocking, with poll() doing the
-// waiting. The port is held for this process alone while open, and left as
-// it was found when closed.
-#include "serial_port.h"
+#include "serial_port_posix.h"
 
 #include <fcntl.h>
 #include <linux/major.h>
@@ -15,10 +12,8 @@
 
 #include <cerrno>
 #include <optional>
-#include <utility>
 
 #include "deadline.h"
-#include "port_name.h"
 #include "qorcomm.h"
 #include "raw_line_posix.h"
 
@@ -64,47 +59,15 @@ bool IsPseudoTerminalSlave(dev_t device) {
 
 }  // namespace
 
-// The open line, released when it goes, however far the open got.
-struct SerialPort::Device {
-    int fd = -1;
-    // The line settings found at open, put back at close once taken.
-    termios found{};
-    bool settingsTaken = false;
-    bool exclusive = false;
-
-    Device() = default;
-    Device(const Device&) = delete;
-    Device& operator=(const Device&) = delete;
-    ~Device() {
-        if (fd >= 0) Release();
-    }
-
-    // Undoes what the open did to the line, then closes it. True when the
-    // close itself succeeded.
-    bool Release() {
-        // A line that has gone away cannot take its settings back, and that
-        // is no reason to call the close failed.
-        if (settingsTaken) ::tcsetattr(fd, TCSANOW, &found);
-        if (exclusive) ::ioctl(fd, TIOCNXCL);
-        // Linux releases the descriptor (and with it the lock) even when
-        // close reports an error, so it is never retried.
-        const bool closed = ::close(fd) == 0;
-        fd = -1;
-        return closed;
-    }
-};
-
-SerialPort::SerialPort() = default;
-
+// Released when it goes, however far the open got.
 SerialPort::~SerialPort() { Close(); }
 
-std::int32_t SerialPort::Open(std::string_view name, std::int32_t baud) {
-    Close();
-    const std::string path = qorplatform::ResolvePortName(name);
+std::int32_t SerialPort::Open(const std::string& path, std::int32_t baud,
+                              std::unique_ptr<Line>& line) {
     const std::optional<speed_t> speed = qorplatform::SpeedFor(baud);
     if (!speed) return QOR_E_BAUD;
     // Allocated first: once the descriptor is open, nothing may throw.
-    auto device = std::make_unique<Device>();
+    std::unique_ptr<SerialPort> port(new SerialPort());
 
     // Look before opening: opening some non-devices has effects of its own
     // (a FIFO wakes its writer), and a read-only file should be "not a
@@ -114,7 +77,7 @@ std::int32_t SerialPort::Open(std::string_view name, std::int32_t baud) {
     if (!S_ISCHR(info.st_mode)) return QOR_E_NOT_TERMINAL;
     if (IsTtyOrPtmx(info.st_rdev)) return QOR_E_NOT_PORT;
 
-    const int fd = device->fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    const int fd = port->fd_ = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     // EBUSY: another process holds the port with TIOCEXCL.
     if (fd < 0) return errno == EBUSY ? QOR_E_BUSY : QOR_E_NO_DEVICE;
     // Checked again on what was opened, in case the path changed meanwhile.
@@ -125,60 +88,61 @@ std::int32_t SerialPort::Open(std::string_view name, std::int32_t baud) {
     // leaves the holder's line exactly as it was. The lock goes with the
     // descriptor, however this process ends.
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) return errno == EWOULDBLOCK ? QOR_E_BUSY : QOR_E_IO;
-    if (::tcgetattr(fd, &device->found) != 0) return QOR_E_IO;
-    device->settingsTaken = true;
+    if (::tcgetattr(fd, &port->found_) != 0) return QOR_E_IO;
+    port->settingsTaken_ = true;
     // Also keeps out programs that take no advisory lock (root excepted).
     if (!IsPseudoTerminalSlave(info.st_rdev)) {
         if (::ioctl(fd, TIOCEXCL) != 0) return QOR_E_IO;
-        device->exclusive = true;
+        port->exclusive_ = true;
     }
 
     // Reads never block (O_NONBLOCK): poll() does the waiting.
-    if (!qorplatform::SetRawLine(fd, device->found, *speed)) return QOR_E_BAUD;
-    device_ = std::move(device);
-    baud_ = baud;
+    if (!qorplatform::SetRawLine(fd, port->found_, *speed)) return QOR_E_BAUD;
+    line = std::move(port);
     return QOR_OPENED;
 }
 
 std::int32_t SerialPort::Close() {
-    if (!device_) return QOR_OK;
-    const std::unique_ptr<Device> device = std::move(device_);
-    return device->Release() ? QOR_OK : QOR_E_IO;
+    if (fd_ < 0) return QOR_OK;
+    // A line that has gone away cannot take its settings back, and that is
+    // no reason to call the close failed.
+    if (settingsTaken_) ::tcsetattr(fd_, TCSANOW, &found_);
+    if (exclusive_) ::ioctl(fd_, TIOCNXCL);
+    // Linux releases the descriptor (and with it the lock) even when close
+    // reports an error, so it is never retried.
+    const bool closed = ::close(fd_) == 0;
+    fd_ = -1;
+    return closed ? QOR_OK : QOR_E_IO;
 }
 
 std::int32_t SerialPort::DiscardInput() {
-    if (!device_) return QOR_E_NOT_OPEN;
-    return ::tcflush(device_->fd, TCIFLUSH) == 0 ? QOR_OK : QOR_E_IO;
+    return ::tcflush(fd_, TCIFLUSH) == 0 ? QOR_OK : QOR_E_IO;
 }
 
 std::int32_t SerialPort::WriteAll(std::span<const std::uint8_t> bytes, Clock::time_point deadline) {
-    if (!device_) return QOR_E_NOT_OPEN;
-    const int fd = device_->fd;
     while (!bytes.empty()) {
-        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
+        const ssize_t written = ::write(fd_, bytes.data(), bytes.size());
         if (written > 0) {
             bytes = bytes.subspan(static_cast<std::size_t>(written));
             continue;
         }
         if (written < 0 && errno == EINTR) continue;
         if (written == 0 || (errno != EAGAIN && errno != EWOULDBLOCK)) return QOR_E_IO;
-        const int revents = Await(fd, POLLOUT, deadline);
+        const int revents = Await(fd_, POLLOUT, deadline);
         if (revents <= 0 || (revents & kFailure) != 0) return QOR_E_IO;
     }
     return QOR_OK;
 }
 
 std::int32_t SerialPort::ReadSome(std::span<std::uint8_t> buffer, Clock::time_point deadline) {
-    if (!device_) return QOR_E_NOT_OPEN;
-    const int fd = device_->fd;
     for (;;) {
-        const int revents = Await(fd, POLLIN, deadline);
+        const int revents = Await(fd_, POLLIN, deadline);
         if (revents == 0) return 0;
         if (revents < 0) return QOR_E_IO;
         // A hangup may come with the last bytes still readable; read them first,
         // the read after them reports the error.
         if ((revents & POLLIN) == 0) return QOR_E_IO;
-        const ssize_t got = ::read(fd, buffer.data(), buffer.size());
+        const ssize_t got = ::read(fd_, buffer.data(), buffer.size());
         if (got > 0) return static_cast<std::int32_t>(got);
         // 0 is end of file: the other side has gone.
         if (got == 0) return QOR_E_IO;

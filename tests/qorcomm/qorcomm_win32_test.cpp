@@ -340,7 +340,7 @@ TEST_F(PipeSimTest, OnlyARunningSimulatorOfThisUserIsThePort) {
     const qorplatform::SimPipe foreign =
         qorplatform::OpenSimPipe(kPipeName, [](HANDLE) { return false; });
     EXPECT_EQ(foreign.state, qorplatform::SimPipe::State::NotServed);
-    EXPECT_EQ(foreign.handle, INVALID_HANDLE_VALUE);
+    EXPECT_FALSE(foreign.handle.Valid());
     // Refused, it let the one instance go again.
     ASSERT_EQ(CROpenCom(kPipePort, 9600), QOR_OPENED);
     EXPECT_EQ(ReadCard(2, 5).code, QOR_OK);
