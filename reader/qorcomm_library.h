@@ -34,8 +34,18 @@ public:
     std::string BindFailure() const override { return bindFailure_; }
 
 private:
-    // `argumentBytes` spells the decorated names (CROpenCom@8) on Windows.
+    // The function `name` from `slot`, loading the library and binding it
+    // first where that has not been done; nullptr, with the reason in
+    // bindFailure_, where it cannot be. `argumentBytes` spells the decorated
+    // names (CROpenCom@8) on Windows.
     void* Bind(void*& slot, const char* name, int argumentBytes);
+
+    // The platform's loader (qorcomm_library_<platform>.cpp): the library,
+    // or nullptr with the loader's words in `failure`; a function of it
+    // likewise; and letting it go.
+    static void* Load(std::string& failure);
+    static void* Find(void* library, const char* name, int argumentBytes, std::string& failure);
+    static void Unload(void* library);
 
     void* handle_ = nullptr;
     void* open_ = nullptr;

@@ -33,35 +33,30 @@ std::string ProgramFolder() {
 
 }  // namespace
 
-QorCommLibrary::~QorCommLibrary() {
-    if (handle_ != nullptr) dlclose(handle_);
+void* QorCommLibrary::Load(std::string& failure) {
+    dlerror();
+    if (void* library = dlopen(kLibraryName, RTLD_NOW | RTLD_LOCAL)) return library;
+    // The search's reason names what it found or did not find; the program's
+    // folder is only a second chance. Without the folder, the search alone:
+    // a name made up without it would point somewhere else.
+    failure = LoaderError(kLibraryName);
+    const std::string folder = ProgramFolder();
+    if (folder.empty()) return nullptr;
+    const std::string besideProgram = folder + '/' + kLibraryName;
+    void* library = dlopen(besideProgram.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (library != nullptr) failure.clear();
+    return library;
 }
 
-void* QorCommLibrary::Bind(void*& slot, const char* name, int /*argumentBytes*/) {
-    bindFailure_.clear();
-    if (slot != nullptr) return slot;
-    if (handle_ == nullptr) {
-        dlerror();
-        handle_ = dlopen(kLibraryName, RTLD_NOW | RTLD_LOCAL);
-        if (handle_ == nullptr) {
-            // The search's reason names what it found or did not find; the
-            // program's folder is only a second chance.
-            // Without the folder, the search alone: a name made up without
-            // it would point somewhere else.
-            bindFailure_ = LoaderError(kLibraryName);
-            const std::string folder = ProgramFolder();
-            if (folder.empty()) return nullptr;
-            const std::string besideProgram = folder + '/' + kLibraryName;
-            handle_ = dlopen(besideProgram.c_str(), RTLD_NOW | RTLD_LOCAL);
-            if (handle_ == nullptr) return nullptr;
-            bindFailure_.clear();
-        }
-    }
+void* QorCommLibrary::Find(void* library, const char* name, int /*argumentBytes*/,
+                           std::string& failure) {
     dlerror();
-    slot = dlsym(handle_, name);
-    if (slot == nullptr) bindFailure_ = LoaderError(name);
-    return slot;
+    void* function = dlsym(library, name);
+    if (function == nullptr) failure = LoaderError(name);
+    return function;
 }
+
+void QorCommLibrary::Unload(void* library) { dlclose(library); }
 
 std::int32_t QorCommLibrary::CROpenCom(const char* port, std::int32_t baud) {
     auto* function = reinterpret_cast<OpenFunction>(Bind(open_, "CROpenCom", 8));

@@ -51,33 +51,28 @@ std::uintptr_t Word(std::int32_t value) { return static_cast<std::uint32_t>(valu
 
 }  // namespace
 
-QorCommLibrary::~QorCommLibrary() {
-    if (handle_ != nullptr) FreeLibrary(Module(handle_));
+void* QorCommLibrary::Load(std::string& failure) {
+    // A DLL planted in the working folder must never run with the operator's
+    // rights. Naming a DLL folder takes the working folder out of the search;
+    // an empty name would too on Windows, but not under Wine, so the folder
+    // named is the program's own, searched first anyway. The system folders
+    // and PATH remain. Without that folder nothing is loaded: the working
+    // folder would still be searched.
+    const std::wstring folder = ProgramFolder();
+    if (folder.empty() || !SetDllDirectoryW(folder.c_str())) {
+        const DWORD error = GetLastError();
+        failure = "QORComm.dll: " + SystemMessage(error != 0 ? error : ERROR_PATH_NOT_FOUND);
+        return nullptr;
+    }
+    HMODULE library = LoadLibraryW(kLibraryName);
+    if (library == nullptr) failure = "QORComm.dll: " + SystemMessage(GetLastError());
+    return library;
 }
 
-void* QorCommLibrary::Bind(void*& slot, const char* name, int argumentBytes) {
-    bindFailure_.clear();
-    if (slot != nullptr) return slot;
-    if (handle_ == nullptr) {
-        // A DLL planted in the working folder must never run with the
-        // operator's rights. Naming a DLL folder takes the working folder out
-        // of the search; an empty name would too on Windows, but not under
-        // Wine, so the folder named is the program's own, searched first
-        // anyway. The system folders and PATH remain. Without that folder
-        // nothing is loaded: the working folder would still be searched.
-        const std::wstring folder = ProgramFolder();
-        if (folder.empty() || !SetDllDirectoryW(folder.c_str())) {
-            const DWORD error = GetLastError();
-            bindFailure_ =
-                "QORComm.dll: " + SystemMessage(error != 0 ? error : ERROR_PATH_NOT_FOUND);
-            return nullptr;
-        }
-        handle_ = LoadLibraryW(kLibraryName);
-        if (handle_ == nullptr) {
-            bindFailure_ = "QORComm.dll: " + SystemMessage(GetLastError());
-            return nullptr;
-        }
-    }
+void QorCommLibrary::Unload(void* library) { FreeLibrary(Module(library)); }
+
+void* QorCommLibrary::Find(void* library, const char* name, int argumentBytes,
+                           std::string& failure) {
     // Vendors' DLLs export the plain name, or the decorated one as their
     // compiler spells it.
     // Appended, not "_" + plain: GCC 12 warns of an overlap (-Wrestrict) in
@@ -85,10 +80,12 @@ void* QorCommLibrary::Bind(void*& slot, const char* name, int argumentBytes) {
     const std::string plain = name;
     const std::string decorated = plain + '@' + std::to_string(argumentBytes);
     for (const std::string& spelling : {plain, std::string(1, '_').append(decorated), decorated}) {
-        slot = reinterpret_cast<void*>(GetProcAddress(Module(handle_), spelling.c_str()));
-        if (slot != nullptr) return slot;
+        if (void* function =
+                reinterpret_cast<void*>(GetProcAddress(Module(library), spelling.c_str()))) {
+            return function;
+        }
     }
-    bindFailure_ = plain + ": " + SystemMessage(GetLastError());
+    failure = plain + ": " + SystemMessage(GetLastError());
     return nullptr;
 }
 
