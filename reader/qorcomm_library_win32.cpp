@@ -75,11 +75,9 @@ void* QorCommLibrary::Find(void* library, const char* name, int argumentBytes,
                            std::string& failure) {
     // Vendors' DLLs export the plain name, or the decorated one as their
     // compiler spells it.
-    // Appended, not "_" + plain: GCC 12 warns of an overlap (-Wrestrict) in
-    // its inlined insert at the front, which cannot happen.
     const std::string plain = name;
     const std::string decorated = plain + '@' + std::to_string(argumentBytes);
-    for (const std::string& spelling : {plain, std::string(1, '_').append(decorated), decorated}) {
+    for (const std::string& spelling : {plain, "_" + decorated, decorated}) {
         if (void* function =
                 reinterpret_cast<void*>(GetProcAddress(Module(library), spelling.c_str()))) {
             return function;

@@ -7,10 +7,8 @@ namespace qor {
 SystemLocale SystemLocale::FromEnvironment() {
     SystemLocale result;
     // The ANSI code page is the one a reader library's 8-bit strings are in.
-    // Built by append and fill, not from literals: GCC 12 warns of an overlap
-    // (-Wrestrict) in its inlined replace, which cannot happen.
-    result.codePage = std::string("CP").append(std::to_string(GetACP()));
-    result.decimalSeparator.assign(1, '.');
+    result.codePage = "CP" + std::to_string(GetACP());
+    result.decimalSeparator = ".";
     wchar_t separator[8] = {};
     if (GetLocaleInfoEx(LOCALE_NAME_USER_DEFAULT, LOCALE_SDECIMAL, separator, 8) > 1) {
         char utf8[32];

@@ -37,16 +37,7 @@ bool AllHexDigits(std::string_view text) {
     });
 }
 
-// Appended piece by piece: GCC's -Wrestrict misreads "'" + std::string + "'"
-// once inlined.
-std::string Quoted(std::string_view text) {
-    std::string quoted;
-    quoted.reserve(text.size() + 2);
-    quoted += '\'';
-    quoted += text;
-    quoted += '\'';
-    return quoted;
-}
+std::string Quoted(std::string_view text) { return "'" + std::string(text) + "'"; }
 
 }  // namespace
 
