@@ -79,6 +79,8 @@ void ReaderController::ReadCardNumber(std::int32_t cardType, std::int32_t codeTy
 }
 
 void ReaderController::ShutdownPort() noexcept {
+    if (shutDown_) return;
+    shutDown_ = true;
     state_.ComStatus = WhileBusy([&] { return library_.CRCloseCom(); });
 }
 

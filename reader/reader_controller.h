@@ -50,6 +50,8 @@ public:
     void OpenPort(std::string_view portText, std::string_view baudText) noexcept;
     void ClosePort() noexcept;
     void ReadCardNumber(std::int32_t cardType, std::int32_t codeType) noexcept;
+    // Once in the controller's life: a window that goes by several routes at
+    // once (closed, then destroyed) still lets the port go exactly once.
     void ShutdownPort() noexcept;
 
     const ReaderState& State() const noexcept { return state_; }
@@ -65,6 +67,7 @@ private:
     CodePage codePage_;
     std::string decimalSeparator_;
     ReaderState state_;
+    bool shutDown_ = false;
 };
 
 }  // namespace qor

@@ -129,7 +129,7 @@ Form1::Form1(ReaderLibrary& library) : controller_(library, *this) {
 
 // A window destroyed without having been closed has still gone away: the
 // port must be released all the same.
-Form1::~Form1() { Shutdown(); }
+Form1::~Form1() { controller_.ShutdownPort(); }
 
 template <typename Widget>
 Widget* Form1::Control(window::ControlName name) const {
@@ -225,14 +225,8 @@ void Form1::SetBusy(bool busy) {
 
 // The window always closes: nothing here may refuse it.
 void Form1::closeEvent(QCloseEvent* event) {
-    Shutdown();
-    event->accept();
-}
-
-void Form1::Shutdown() noexcept {
-    if (shutDown_) return;
-    shutDown_ = true;
     controller_.ShutdownPort();
+    event->accept();
 }
 
 }  // namespace qor

@@ -46,14 +46,12 @@ private:
     void SelectDefaults();
     void ChainTabOrder();
     void Wire();
-    void Shutdown() noexcept;
 
     template <typename Widget>
     Widget* Control(window::ControlName name) const;
 
     ReaderController controller_;
     StaleInputFilter staleInput_;
-    bool shutDown_ = false;
 
     std::array<QWidget*, window::kControls.size()> controls_{};  // by row of the table
     QComboBox* cboPort_ = nullptr;

@@ -177,7 +177,7 @@ Form1::Form1(ReaderLibrary& library) : controller_(library, *this) {
 // A window destroyed without having been closed has still gone away: the
 // port must be released all the same.
 Form1::~Form1() {
-    Shutdown();
+    controller_.ShutdownPort();
     if (window_ != nullptr) DestroyWindow(window_);
 }
 
@@ -346,13 +346,13 @@ LRESULT Form1::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         // The session is ending and the process may not see WM_DESTROY.
         case WM_ENDSESSION:
             if (wParam != FALSE) {
-                Shutdown();
+                controller_.ShutdownPort();
                 DestroyWindow(window_);
             }
             return 0;
         // Closing, by any route, ends here; nothing may refuse it.
         case WM_DESTROY:
-            Shutdown();
+            controller_.ShutdownPort();
             PostQuitMessage(0);
             return 0;
         default: break;
@@ -417,12 +417,6 @@ void Form1::SetBusy(bool busy) {
     while (PeekMessageW(&message, nullptr, WM_MOUSEFIRST, WM_MOUSELAST, PM_REMOVE)) {
     }
     if (closeAsked && window_ != nullptr) PostMessageW(window_, WM_SYSCOMMAND, SC_CLOSE, 0);
-}
-
-void Form1::Shutdown() noexcept {
-    if (shutDown_) return;
-    shutDown_ = true;
-    controller_.ShutdownPort();
 }
 
 }  // namespace qor

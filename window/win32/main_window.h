@@ -60,7 +60,6 @@ private:
     void Centre();
     int Scale(int twips) const;
     void SetEnabled(HWND control, bool enabled);
-    void Shutdown() noexcept;
     HWND Control(window::ControlName name) const { return controls_[name.row]; }
 
     ReaderController controller_;
@@ -72,7 +71,6 @@ private:
     std::unique_ptr<MessageList> messages_;                  // what edMsg does beyond a list box
     HWND focus_ = nullptr;  // where focus goes back to when the window is activated
     HCURSOR cursorBeforeCall_ = nullptr;
-    bool shutDown_ = false;
 };
 
 }  // namespace qor
