@@ -1,6 +1,7 @@
 #include "pipe_server_win32.h"
 
 #include "process_user_win32.h"
+#include "system_failure.h"
 #include "wide_text_win32.h"
 
 #include <stdexcept>
@@ -30,8 +31,7 @@ qorplatform::Handle CreatePipeServer(const std::wstring& name, const std::string
         !AddAccessAllowedAce(acl, ACL_REVISION, GENERIC_ALL, user->Sid()) ||
         !InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION) ||
         !SetSecurityDescriptorDacl(&descriptor, TRUE, acl, FALSE)) {
-        throw std::runtime_error("cannot make the pipe's access list (error " +
-                                 std::to_string(GetLastError()) + ")");
+        throw SystemFailure("cannot make the pipe's access list");
     }
     SECURITY_ATTRIBUTES attributes{sizeof attributes, &descriptor, FALSE};
 
@@ -46,8 +46,7 @@ qorplatform::Handle CreatePipeServer(const std::wstring& name, const std::string
         if (error == ERROR_ACCESS_DENIED || error == ERROR_PIPE_BUSY)
             throw std::runtime_error("another simulator is serving " + portName + " (" +
                                      qorplatform::Narrow(name) + " exists)");
-        throw std::runtime_error("cannot create the pipe " + qorplatform::Narrow(name) +
-                                 " (error " + std::to_string(error) + ")");
+        throw SystemFailure("cannot create the pipe " + qorplatform::Narrow(name), error);
     }
     return pipe;
 }

@@ -1,10 +1,11 @@
 #include "port_alias.h"
 
+#include "system_failure.h"
+
 #include <sys/stat.h>
 #include <unistd.h>
 #include <cerrno>
 #include <cstdlib>
-#include <cstring>
 #include <optional>
 #include <stdexcept>
 
@@ -12,17 +13,12 @@ namespace qorsim {
 
 namespace {
 
-std::string SystemError(const std::string& what, const std::filesystem::path& path,
-                        int error = errno) {
-    return what + " " + path.string() + ": " + std::strerror(error);
-}
-
 // The /tmp fallback is shared with every user, so an existing entry must be
 // a folder the library trusts, not someone's link, file or open folder
 // planted under our name: the library would ignore an alias made there.
 void EnsurePrivateDirectory(const std::filesystem::path& dir) {
     if (::mkdir(dir.c_str(), 0700) == 0) return;
-    if (errno != EEXIST) throw std::runtime_error(SystemError("cannot create", dir));
+    if (errno != EEXIST) throw SystemFailure("cannot create " + dir.string());
     if (!qorplatform::AliasFolderIsTrusted(dir, ::getuid()))
         throw std::runtime_error(dir.string() +
                                  " exists but is not a directory of this user that nobody else "
@@ -53,7 +49,8 @@ PortAlias::PortAlias(const std::string& portName, const std::string& terminalPat
         if (lock_.Error() == EWOULDBLOCK)
             throw std::runtime_error("another simulator is serving " + portName + " (it holds " +
                                      lock_.LockPath() + ")");
-        throw std::runtime_error(SystemError("cannot lock", lock_.LockPath(), lock_.Error()));
+        throw SystemFailure("cannot lock " + lock_.LockPath(),
+                            static_cast<unsigned long>(lock_.Error()));
     }
 
     // With the lock held, a link of this name is one that a simulator which
@@ -64,13 +61,13 @@ PortAlias::PortAlias(const std::string& portName, const std::string& terminalPat
             throw std::runtime_error(path_.string() +
                                      " exists and is not a link; remove it to use " + portName);
         if (::unlink(path_.c_str()) != 0 && errno != ENOENT)
-            throw std::runtime_error(SystemError("cannot replace the stale link", path_));
+            throw SystemFailure("cannot replace the stale link " + path_.string());
     } else if (errno != ENOENT) {
-        throw std::runtime_error(SystemError("cannot examine", path_));
+        throw SystemFailure("cannot examine " + path_.string());
     }
 
     if (::symlink(target_.c_str(), path_.c_str()) != 0)
-        throw std::runtime_error(SystemError("cannot create the link", path_));
+        throw SystemFailure("cannot create the link " + path_.string());
 }
 
 PortAlias::~PortAlias() {

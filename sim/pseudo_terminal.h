@@ -14,7 +14,7 @@ struct PseudoTerminal {
     std::string slavePath;
 };
 
-// Throws std::system_error.
+// Throws std::runtime_error with a message for the user.
 PseudoTerminal OpenPseudoTerminal();
 
 }  // namespace qorsim

@@ -2,6 +2,7 @@
 
 #include "port_name_win32.h"
 #include "raw_line_win32.h"
+#include "system_failure.h"
 #include "wide_text_win32.h"
 
 #include <stdexcept>
@@ -16,11 +17,6 @@ std::wstring DevicePath(const std::string& name) {
     return qorplatform::Widen(qorplatform::ResolvePortName(name));
 }
 
-std::runtime_error Failure(const std::string& name, const std::string& what) {
-    return std::runtime_error(name + ": " + what + " (error " + std::to_string(GetLastError()) +
-                              ")");
-}
-
 }  // namespace
 
 SerialLine::SerialLine(const std::string& name, std::uint32_t baud) : path_(DevicePath(name)) {
@@ -31,7 +27,7 @@ SerialLine::SerialLine(const std::string& name, std::uint32_t baud) : path_(Devi
     if (!handle_.Valid()) {
         if (GetLastError() == ERROR_ACCESS_DENIED)
             throw std::runtime_error(name + " is in use by another program");
-        throw Failure(name, "cannot open it");
+        throw SystemFailure(name + ": cannot open it");
     }
     // As the library does: a file or a pipe opens too, and must not be taken
     // for a line.
@@ -52,13 +48,14 @@ SerialLine::SerialLine(const std::string& name, std::uint32_t baud) : path_(Devi
     COMMTIMEOUTS waitForBytes{};
     // As the library sets up its end.
     if (!qorplatform::SetRawLine(handle_.Get(), found_, baud)) {
-        const std::runtime_error refused = Failure(name, "does not take the rate asked for");
+        const std::runtime_error refused =
+            SystemFailure(name + ": does not take the rate asked for");
         SetCommState(handle_.Get(), &found_);
         throw refused;
     }
     if (!SetCommTimeouts(handle_.Get(), &waitForBytes)) {
         SetCommState(handle_.Get(), &found_);
-        throw Failure(name, "cannot set its timeouts");
+        throw SystemFailure(name + ": cannot set its timeouts");
     }
     PurgeComm(handle_.Get(), PURGE_RXCLEAR | PURGE_TXCLEAR);
 }

@@ -1,5 +1,7 @@
 #include "serve_posix.h"
 
+#include "system_failure.h"
+
 #include <poll.h>
 #include <sys/signalfd.h>
 #include <sys/wait.h>
@@ -10,16 +12,11 @@
 #include <cstdint>
 #include <span>
 #include <stdexcept>
-#include <system_error>
 #include <vector>
 
 namespace qorsim {
 
 namespace {
-
-[[noreturn]] void Fail(const char* what) {
-    throw std::system_error(errno, std::generic_category(), what);
-}
 
 void WriteAll(int fd, const std::vector<std::uint8_t>& bytes) {
     std::size_t done = 0;
@@ -27,7 +24,7 @@ void WriteAll(int fd, const std::vector<std::uint8_t>& bytes) {
         const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
         if (n < 0) {
             if (errno == EINTR) continue;
-            Fail("cannot write to the line");
+            throw SystemFailure("cannot write to the line");
         }
         done += static_cast<std::size_t>(n);
     }
@@ -53,7 +50,7 @@ void Serve(int line, int signals, Conversation& conversation, std::optional<pid_
         const int ready = ::poll(watched.data(), watched.size(), timeout);
         if (ready < 0) {
             if (errno == EINTR) continue;
-            Fail("cannot wait for the line");
+            throw SystemFailure("cannot wait for the line");
         }
         if (ready == 0) {
             conversation.DropPartialFrame();
@@ -63,7 +60,7 @@ void Serve(int line, int signals, Conversation& conversation, std::optional<pid_
         if (watched[1].revents & POLLIN) {
             signalfd_siginfo info{};
             if (::read(signals, &info, sizeof info) != static_cast<ssize_t>(sizeof info))
-                Fail("cannot read the signal");
+                throw SystemFailure("cannot read the signal");
             if (info.ssi_signo == SIGCHLD) {
                 if (!program || !HasEnded(*program)) continue;
                 if (log) *log << "qor-sim: stopping, the --then program has ended" << std::endl;
@@ -79,7 +76,7 @@ void Serve(int line, int signals, Conversation& conversation, std::optional<pid_
             const ssize_t n = ::read(line, buffer.data(), buffer.size());
             if (n < 0) {
                 if (errno == EINTR || errno == EAGAIN) continue;
-                Fail("cannot read from the line");
+                throw SystemFailure("cannot read from the line");
             }
             if (n == 0) throw std::runtime_error("the line was closed");
             WriteAll(line,

@@ -1,6 +1,7 @@
 #include "serve_win32.h"
 
 #include "handle_win32.h"
+#include "system_failure.h"
 
 #include <array>
 #include <cstdint>
@@ -23,10 +24,6 @@ enum class Outcome {
     Program,   // the --then program ended
 };
 
-[[noreturn]] void Fail(const std::string& what, DWORD error = GetLastError()) {
-    throw std::runtime_error(what + " (error " + std::to_string(error) + ")");
-}
-
 // The client went away: the pipe waits for the next one.
 bool ClientGone(DWORD error) {
     return error == ERROR_BROKEN_PIPE || error == ERROR_PIPE_NOT_CONNECTED ||
@@ -39,7 +36,7 @@ class Operations {
 public:
     Operations(HANDLE handle, const StopWhen& stop)
         : handle_(handle), stop_(stop), event_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {
-        if (!event_.Valid()) Fail("cannot make an event");
+        if (!event_.Valid()) throw SystemFailure("cannot make an event");
     }
 
     // Starts an operation with `start(OVERLAPPED*)` and waits up to
@@ -58,7 +55,7 @@ public:
             return GetOverlappedResult(handle_, &overlapped_, &moved, FALSE) ? Outcome::Done
                                                                              : Broken();
         }
-        if (woken == WAIT_FAILED) Fail("cannot wait for the line");
+        if (woken == WAIT_FAILED) throw SystemFailure("cannot wait for the line");
         // The buffer and the OVERLAPPED must outlive the operation.
         CancelIoEx(handle_, &overlapped_);
         const bool completed = GetOverlappedResult(handle_, &overlapped_, &moved, TRUE) != FALSE;
@@ -151,13 +148,14 @@ void ServePipe(HANDLE pipe, Conversation& conversation, const StopWhen& stop, st
                 LogStop(log, ended);
                 return;
             }
-            if (!ClientGone(operations.Error())) Fail("cannot serve the pipe", operations.Error());
+            if (!ClientGone(operations.Error()))
+                throw SystemFailure("cannot serve the pipe", operations.Error());
             if (log) *log << "qor-sim: the client left" << std::endl;
         } else if (!ClientGone(operations.Error())) {
-            Fail("cannot wait for a client", operations.Error());
+            throw SystemFailure("cannot wait for a client", operations.Error());
         }
         // Listens again, for the next client.
-        if (!DisconnectNamedPipe(pipe)) Fail("cannot let the client go");
+        if (!DisconnectNamedPipe(pipe)) throw SystemFailure("cannot let the client go");
     }
 }
 
@@ -165,7 +163,7 @@ void ServeLine(HANDLE line, Conversation& conversation, const StopWhen& stop, st
     Operations operations(line, stop);
     // One byte a read: the line's reads wait for every byte asked for.
     const Outcome ended = Converse(line, 1, operations, conversation);
-    if (ended == Outcome::Broken) Fail("the line failed", operations.Error());
+    if (ended == Outcome::Broken) throw SystemFailure("the line failed", operations.Error());
     LogStop(log, ended);
 }
 
