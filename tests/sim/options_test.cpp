@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <iomanip>
+#include <sstream>
 #include <string>
 #include <variant>
 #include <vector>
@@ -18,13 +20,19 @@ Options Accepted(const std::vector<std::string_view>& args) {
     return std::holds_alternative<Options>(outcome) ? std::get<Options>(outcome) : Options{};
 }
 
-TEST(Options, Defaults) {
+// What --help says an option defaults to is what leaving it out gives.
+TEST(Options, DefaultsAreTheOnesTheHelpStates) {
     const Options options = Accepted({});
-    EXPECT_FALSE(options.port);
-    EXPECT_EQ(options.reader.cardId, 0x00A1B2C3D4u);
-    EXPECT_TRUE(options.reader.faults.empty());
-    EXPECT_EQ(options.reader.faultEvery, 1u);
-    EXPECT_FALSE(options.verbose);
+    ASSERT_TRUE(options.reader.cardId);
+    std::ostringstream card;
+    card << "(default 0x" << std::hex << std::uppercase << std::setw(10) << std::setfill('0')
+         << *options.reader.cardId << ")";
+    const std::string help = UsageText();
+    for (const std::string& stated :
+         {card.str(), "(default " + std::to_string(options.baud) + ")",
+          "(default " + std::to_string(options.reader.faultEvery) + ")"}) {
+        EXPECT_NE(help.find(stated), std::string::npos) << stated;
+    }
 }
 
 TEST(Options, AcceptedForms) {
