@@ -6,6 +6,7 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <array>
@@ -87,6 +88,20 @@ public:
     bool Readable(milliseconds wait) const {
         pollfd entry{master_, POLLIN, 0};
         return ::poll(&entry, 1, static_cast<int>(wait.count())) == 1 && (entry.revents & POLLIN);
+    }
+
+    // Whether `count` bytes written here wait, unread, on the slave side
+    // within `wait`: a pseudo-terminal hands written bytes on a moment later.
+    bool SlaveHolds(std::size_t count, milliseconds wait = milliseconds(2000)) const {
+        const int slave = ::open(path_.c_str(), O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+        const Clock::time_point deadline = Clock::now() + wait;
+        int waiting = 0;
+        while (slave >= 0 && ::ioctl(slave, FIONREAD, &waiting) == 0 &&
+               static_cast<std::size_t>(waiting) < count && Clock::now() < deadline) {
+            std::this_thread::sleep_for(milliseconds(1));
+        }
+        if (slave >= 0) ::close(slave);
+        return static_cast<std::size_t>(waiting) >= count;
     }
 
     // The slave side is no longer open anywhere.

@@ -12,7 +12,6 @@
 #include <filesystem>
 #include <functional>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "guarded_sn.h"
@@ -139,7 +138,7 @@ TEST_F(Pty, ThrowsAwayBytesWaitingBeforeTheRequest) {
     ASSERT_EQ(CROpenCom(peer.Path().c_str(), 9600), QOR_OPENED);
     // The start of a frame that, kept, would swallow the answer's first bytes.
     peer.Write({0x02, 0x00, 0xD2});
-    std::this_thread::sleep_for(milliseconds(100));  // let the pty deliver them
+    ASSERT_TRUE(peer.SlaveHolds(3));
     peer.Serve([](std::uint8_t seq) { return Make(seq, kCard26); });
     GuardedSn out;
     EXPECT_EQ(CRReadCardSN(&out.aux, out.Sn(), 0, 1), QOR_OK);

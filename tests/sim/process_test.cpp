@@ -1,5 +1,8 @@
 #include "sim_process.h"
 
+#include "conversation.h"
+#include "deadline.h"
+
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -153,17 +156,24 @@ TEST(SimThen, StartsTheProgramOnceServedAndEndsWithIt) {
 
 using Bytes = std::vector<std::uint8_t>;
 
-// Everything that arrives on `fd` until `gap` passes without a byte.
-Bytes ReadUntilQuiet(int fd, std::chrono::milliseconds gap) {
+// One answer from `fd`: a whole frame, as long as its LEN says (STX, SEQ,
+// CMD, LEN, the payload, a 2-byte CRC, ETX), and whatever came with it.
+// Less when no whole frame arrives within 5 s.
+Bytes ReadAnswer(int fd) {
     Bytes got;
-    pollfd watched{fd, POLLIN, 0};
-    while (::poll(&watched, 1, static_cast<int>(gap.count())) > 0) {
+    const auto whole = [&got] { return got.size() >= 4 && got.size() >= 7u + got[3]; };
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    for (;;) {
+        // More is waited for until the frame is whole; after that, only
+        // what is there already is taken.
+        const int wait = whole() ? 0 : qorplatform::MillisecondsUntil<int>(deadline);
+        pollfd watched{fd, POLLIN, 0};
+        if (::poll(&watched, 1, wait) <= 0) return got;
         std::uint8_t buffer[64];
         const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n <= 0) break;
+        if (n <= 0) return got;
         got.insert(got.end(), buffer, buffer + n);
     }
-    return got;
 }
 
 // Opens the terminal without setting its mode, as a careless client would:
@@ -181,18 +191,18 @@ TEST(SimTerminal, PassesBinaryFramesUntouchedAndResynchronises) {
     // simulator must drop it rather than count the next request into it.
     const Bytes stalled{0x02, 0x01, 0x52, 0x10};
     ASSERT_EQ(::write(fd, stalled.data(), stalled.size()), 4);
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    // The pause is what is tested: quiet for longer than the simulator holds
+    // an unfinished frame.
+    std::this_thread::sleep_for(3 * qorsim::Conversation::kStalledFrame);
 
     const Bytes readFormat0{0x02, 0x11, 0x52, 0x01, 0x00, 0xEA, 0x4C, 0x03};
     ASSERT_EQ(::write(fd, readFormat0.data(), readFormat0.size()), 8);
-    EXPECT_EQ(
-        ReadUntilQuiet(fd, std::chrono::milliseconds(300)),
-        (Bytes{0x02, 0x11, 0xD2, 0x06, 0x00, 0x1A, 0x59, 0x61, 0xEA, 0x40, 0x67, 0x97, 0x03}));
+    EXPECT_EQ(ReadAnswer(fd), (Bytes{0x02, 0x11, 0xD2, 0x06, 0x00, 0x1A, 0x59, 0x61, 0xEA, 0x40,
+                                     0x67, 0x97, 0x03}));
 
     const Bytes readFormat9{0x02, 0x0A, 0x52, 0x01, 0x09, 0x7E, 0xDD, 0x03};
     ASSERT_EQ(::write(fd, readFormat9.data(), readFormat9.size()), 8);
-    EXPECT_EQ(ReadUntilQuiet(fd, std::chrono::milliseconds(300)),
-              (Bytes{0x02, 0x0A, 0xD2, 0x01, 0x02, 0xF4, 0xEC, 0x03}));
+    EXPECT_EQ(ReadAnswer(fd), (Bytes{0x02, 0x0A, 0xD2, 0x01, 0x02, 0xF4, 0xEC, 0x03}));
 
     ::close(fd);
     EXPECT_EQ(sim.Stop(), 0);

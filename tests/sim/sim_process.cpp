@@ -1,5 +1,7 @@
 #include "sim_process.h"
 
+#include "deadline.h"
+
 #include <poll.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -16,12 +18,6 @@ namespace simtest {
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-int RemainingMs(Clock::time_point deadline) {
-    const auto left =
-        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
-    return left.count() > 0 ? static_cast<int>(left.count()) : 0;
-}
 
 }  // namespace
 
@@ -97,7 +93,7 @@ std::string SimProcess::Line(std::size_t index, std::chrono::milliseconds timeou
                 return pendingOut_.substr(start, newline - start);
         }
         pollfd watched{out_, POLLIN, 0};
-        if (::poll(&watched, 1, RemainingMs(deadline)) <= 0) return {};
+        if (::poll(&watched, 1, qorplatform::MillisecondsUntil<int>(deadline)) <= 0) return {};
         char buffer[256];
         const ssize_t n = ::read(out_, buffer, sizeof buffer);
         if (n <= 0) return {};
