@@ -12,6 +12,7 @@
 
 #include "guarded_sn.h"
 #include "qorcomm.h"
+#include "test_vectors.h"
 
 namespace {
 
@@ -77,8 +78,14 @@ TEST_F(Api, BadReadArgumentsWriteNothing) {
         std::int32_t cardType;
         std::int32_t codeType;
     } kCases[] = {
-        {true, 0, 1},          {false, -1, 1}, {false, 4, 1}, {false, INT32_MIN, 1},
-        {false, INT32_MAX, 1}, {false, 0, -1}, {false, 0, 6}, {false, 3, INT32_MAX},
+        {true, 0, 1},
+        {false, -1, 1},
+        {false, vectors::kCardTypeCount, 1},
+        {false, INT32_MIN, 1},
+        {false, INT32_MAX, 1},
+        {false, 0, -1},
+        {false, 0, vectors::kCodeTypeCount},
+        {false, vectors::kCardTypeCount - 1, INT32_MAX},
     };
     for (const auto& c : kCases) {
         GuardedSn out;

@@ -149,8 +149,8 @@ TEST_F(Pty, BadArgumentsLeaveTheLineAlone) {
     ASSERT_EQ(CROpenCom(peer.Path().c_str(), 9600), QOR_OPENED);
     GuardedSn out;
     EXPECT_EQ(CRReadCardSN(&out.aux, nullptr, 0, 1), QOR_E_ARGUMENT);
-    EXPECT_EQ(CRReadCardSN(&out.aux, out.Sn(), 4, 1), QOR_E_ARGUMENT);
-    EXPECT_EQ(CRReadCardSN(&out.aux, out.Sn(), 0, 6), QOR_E_ARGUMENT);
+    EXPECT_EQ(CRReadCardSN(&out.aux, out.Sn(), vectors::kCardTypeCount, 1), QOR_E_ARGUMENT);
+    EXPECT_EQ(CRReadCardSN(&out.aux, out.Sn(), 0, vectors::kCodeTypeCount), QOR_E_ARGUMENT);
     EXPECT_TRUE(out.Untouched());
     EXPECT_FALSE(peer.Readable(milliseconds(50)));
 }

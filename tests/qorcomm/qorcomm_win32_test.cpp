@@ -290,7 +290,7 @@ TEST_F(PipeSimTest, ReadsTheDemoCardInEveryFormatForOneClientAtATime) {
     PipeSim sim(L"--port com42");
     ASSERT_EQ(sim.FirstLine(), "\\\\.\\pipe\\qor-sim-COM42");
     ASSERT_EQ(CROpenCom(kPipePort, 9600), QOR_OPENED);
-    for (int cardType = 0; cardType < 4; ++cardType) {
+    for (int cardType = 0; cardType < vectors::kCardTypeCount; ++cardType) {
         for (int codeType = 0; codeType < vectors::kCodeTypeCount; ++codeType) {
             SCOPED_TRACE("card type " + std::to_string(cardType) + ", code type " +
                          std::to_string(codeType));

@@ -15,6 +15,9 @@ using Bytes = std::vector<std::uint8_t>;
 
 // The frame length of each card type, in card-type order.
 inline constexpr std::array<int, 4> kFrameBits = {26, 36, 44, 34};
+// Card types run from 0 to kCardTypeCount - 1, code types likewise: each
+// count is also the first type past the last.
+inline constexpr int kCardTypeCount = static_cast<int>(kFrameBits.size());
 inline constexpr int kCodeTypeCount = 6;
 
 struct Wiegand {

@@ -85,9 +85,9 @@ TEST(Wiegand, RefusesFramesThatDoNotFitTheFormat) {
         {"byte too many", {0x4B, 0x78, 0x07, 0xC0, 0x00}, 26, 0, 1, QOR_E_BAD_FRAME},
         {"empty", {}, 0, 0, 1, QOR_E_BAD_FRAME},
         {"card type -1", card26, 26, -1, 1, QOR_E_ARGUMENT},
-        {"card type 4", card26, 26, 4, 1, QOR_E_ARGUMENT},
+        {"card type past the last", card26, 26, vectors::kCardTypeCount, 1, QOR_E_ARGUMENT},
         {"code type -1", card26, 26, 0, -1, QOR_E_ARGUMENT},
-        {"code type 6", card26, 26, 0, 6, QOR_E_ARGUMENT},
+        {"code type past the last", card26, 26, 0, vectors::kCodeTypeCount, QOR_E_ARGUMENT},
     };
     for (const auto& c : kCases) {
         CardNumberText out = Sentinel();

@@ -163,7 +163,7 @@ TEST_P(LibraryMeetsFault, ReportsItAndRecovers) {
     const std::vector<int32_t>& codes = GetParam().codes;
     for (std::size_t i = 0; i < codes.size(); ++i) {
         SCOPED_TRACE("read " + std::to_string(i + 1));
-        const ReadResult got = ReadCard(static_cast<int32_t>(i % 4), 1);
+        const ReadResult got = ReadCard(static_cast<int32_t>(i) % vectors::kCardTypeCount, 1);
         EXPECT_EQ(got.code, codes[i]);
         EXPECT_LT(got.took, kReadBound);
     }

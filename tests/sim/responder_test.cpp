@@ -10,6 +10,8 @@
 #include <optional>
 #include <vector>
 
+#include "test_vectors.h"
+
 namespace qorsim {
 namespace {
 
@@ -114,7 +116,8 @@ TEST_P(ResponderFaultShape, ParityFlipsTheLastBitOfAValidAnswer) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(AllFormats, ResponderFaultShape, testing::Values(0, 1, 2, 3));
+INSTANTIATE_TEST_SUITE_P(AllFormats, ResponderFaultShape,
+                         testing::Range<std::uint8_t>(0, vectors::kCardTypeCount));
 
 TEST(ResponderFaults, ParityWithoutACardFrameLeavesTheAnswerAlone) {
     Responder noCard({std::nullopt, {Fault::Parity}, 1});

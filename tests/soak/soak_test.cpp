@@ -6,14 +6,15 @@
 // one is 10000: see the README).
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 
 #include "qorcomm.h"
 #include "sim_process.h"
+#include "test_vectors.h"
 
 namespace {
 
@@ -27,7 +28,6 @@ constexpr struct {
                {"garbled", QOR_E_BAD_FRAME},
                {"parity", QOR_E_PARITY},
                {"partial", QOR_E_PARTIAL}};
-constexpr int kDataBits[] = {24, 34, 40, 32};  // by card type
 
 int Cycles() {
     const char* text = std::getenv("QOR_SOAK_CYCLES");
@@ -50,16 +50,6 @@ long ResidentKiB() {
     return -1;
 }
 
-// The number the library must write, worked out from the card ID alone:
-// the data field keeps the ID's low bits, the code type keeps low bytes.
-std::string Expected(int cardType, int codeType) {
-    std::uint64_t number = kCard & ((1ULL << kDataBits[cardType]) - 1);
-    if (codeType >= 2 && codeType <= 4) number &= (1ULL << (8 * codeType)) - 1;
-    char text[11];
-    std::snprintf(text, sizeof text, "%010llX", static_cast<unsigned long long>(number));
-    return text;
-}
-
 TEST(Soak, EveryCycleGivesTheRightNumberOrTheFaultsCode) {
     simtest::PrivateRuntimeDir runtime;
     std::vector<std::string> args{"--port",     "COM4",          "--card",
@@ -77,18 +67,19 @@ TEST(Soak, EveryCycleGivesTheRightNumberOrTheFaultsCode) {
     for (int cycle = 1; cycle <= cycles; ++cycle) {
         ASSERT_EQ(CROpenCom("COM4", 115200), QOR_OPENED) << "cycle " << cycle;
 
-        const int cardType = cycle % 4;
+        const int cardType = cycle % vectors::kCardTypeCount;
         const int codeType = 1 + cycle % 5;
         std::int32_t aux = 0;
         unsigned char sn[11] = {};
         const std::int32_t code = CRReadCardSN(&aux, sn, cardType, codeType);
         if (cycle % kFaultEvery == 0) {
-            const auto& fault = kFaults[(cycle / kFaultEvery - 1) % 4];
+            const auto& fault = kFaults[(cycle / kFaultEvery - 1) % std::size(kFaults)];
             ASSERT_EQ(code, fault.code) << "cycle " << cycle << ", fault " << fault.kind;
             ++faults;
         } else {
             ASSERT_EQ(code, QOR_OK) << "cycle " << cycle;
-            ASSERT_EQ(std::string(reinterpret_cast<char*>(sn)), Expected(cardType, codeType))
+            ASSERT_EQ(std::string(reinterpret_cast<char*>(sn)),
+                      vectors::Number(kCard, cardType, codeType))
                 << "cycle " << cycle << ", card type " << cardType << ", code type " << codeType;
         }
         ASSERT_EQ(CRCloseCom(), QOR_OK) << "cycle " << cycle;
