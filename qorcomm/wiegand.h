@@ -1,5 +1,5 @@
-// Checks a Wiegand frame of one of the four card types and extracts the card
-// number from it by code type (see PROTOCOL.md, "Wiegand formats").
+// Checks a Wiegand frame of a card type of PROTOCOL.md's "Wiegand formats"
+// and extracts the card number from it by code type.
 #ifndef QORCOMM_WIEGAND_H
 #define QORCOMM_WIEGAND_H
 

@@ -7,9 +7,10 @@
 
 namespace qorsim {
 
-// The Wiegand formats a read request can ask for, by their byte on the wire
-// (each a row of the table in wiegand.cpp).
-enum class CardFormat : std::uint8_t { Bits26 = 0, Bits36 = 1, Bits44 = 2, Bits34 = 3 };
+// A Wiegand format a read request can ask for, by its byte on the wire: the
+// row of that number in the table in wiegand.cpp, which alone says how many
+// there are and what each is.
+enum class CardFormat : std::uint8_t {};
 
 // How many formats there are: the bytes 0 to CardFormatCount() - 1.
 std::size_t CardFormatCount();
