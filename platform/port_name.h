@@ -9,9 +9,8 @@
 
 namespace qorplatform {
 
-// n of a "COMn" name: "COM" in any case, then n >= 1 in at most 9 decimal
-// digits, no sign and no leading zero. Nothing for any other name, which is
-// then a path.
+// n of a "COMn" name (COM1, com12; not COM0 or COM01); nothing for any
+// other name, which is then a path.
 std::optional<unsigned> ComPortNumber(std::string_view name);
 
 // The device path for `name` by this platform's rule (port_name_posix.h,

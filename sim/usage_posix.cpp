@@ -12,12 +12,10 @@ SIGINT, SIGTERM or SIGHUP.
                      symbolic link in $XDG_RUNTIME_DIR/qorcomm/, or in
                      /tmp/qorcomm-<uid>/ when XDG_RUNTIME_DIR is unset,
                      removed on exit; its path is the second line of the
-                     output. It counts only while this simulator runs (it
-                     holds COMn.lock beside it) and only in a folder of
-                     this user that nobody else can write to. A link left
-                     by a simulator that is gone is replaced; a port
-                     another simulator serves, or any other file of that
-                     name, is refused.
+                     output. When the library follows it: the COMn rule
+                     of qorcomm/PROTOCOL.md. A link left by a simulator
+                     that is gone is replaced; a port another simulator
+                     serves, or any other file of that name, is refused.
   --device NAME      serve the serial line NAME (a terminal device: a port
                      with a null-modem cable, one end of a pty pair)
                      instead of a pseudo-terminal, and print NAME as the

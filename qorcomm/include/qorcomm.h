@@ -64,18 +64,11 @@ enum {
 /* Opens the reader's serial port at `baud`, 8 data bits, no parity, 1 stop
  * bit, no flow control. Sends nothing.
  *
- * `port` is "COMn" or a device path. "COMn" ("COM" in any case, then n >= 1
- * without sign or leading zero, at most 9 digits) is, on Linux, the alias
- * $XDG_RUNTIME_DIR/qorcomm/COMn (/tmp/qorcomm-<uid>/COMn when
- * XDG_RUNTIME_DIR is unset or empty) while the qor-sim that made it runs
- * and only when that folder is a real directory of the calling user that
- * nobody else can write to; else /dev/ttyS<n-1>. On Windows it is the
- * pipe \\.\pipe\qor-sim-COMn while a qor-sim.exe of the calling user
- * serves it (QOR_E_BUSY while another client has it), else the system's
- * \\.\COMn. Any other name, COM0 included, is a path, on Windows
- * in the ANSI code page. Anything but a terminal device (on Windows: a
- * handle GetCommState accepts) is refused and never written to; so are, on
- * Linux, the caller's own controlling terminal and /dev/ptmx.
+ * `port` is "COMn", which leads to a running qor-sim of the calling user's
+ * or else to the system's own port (the rule: PROTOCOL.md, "The port"), or
+ * a device path. Anything but a terminal device (on Windows: a handle
+ * GetCommState accepts) is refused and never written to; so are, on Linux,
+ * the caller's own controlling terminal and /dev/ptmx.
  *
  * An open port is held by this process alone: another process opening it
  * gets QOR_E_BUSY until it is closed here or this process ends, however it
@@ -92,13 +85,13 @@ QORCOMM_EXPORT int32_t QORCOMM_CALL CROpenCom(const char* port, int32_t baud);
 QORCOMM_EXPORT int32_t QORCOMM_CALL CRCloseCom(void);
 
 /* Asks the reader for the card in its field as a Wiegand frame of
- * `cardType` (0: 26 bits, 1: 36, 2: 44, 3: 34) and extracts the number by
- * `codeType` (0: the whole frame; 1: the data bits; 2, 3, 4, 5: the low 2,
- * 3, 4, 5 bytes of the data bits).
+ * `cardType` (a row of PROTOCOL.md's "Wiegand formats", from 0) and
+ * extracts the number by `codeType` (0: the whole frame; 1: the data bits;
+ * 2, 3, 4, 5: the low 2, 3, 4, 5 bytes of the data bits).
  *
  * On QOR_OK, `sn` holds the number as 10 uppercase hexadecimal digits and a
  * NUL (exactly 11 bytes written), and `*aux`, when `aux` is not null, holds
- * the length in bits of the frame that was read (26, 36, 44 or 34).
+ * the length in bits of the frame that was read.
  * On failure neither `sn` nor `aux` is written. Arguments are checked
  * before anything is sent; the wait for the answer ends 500 ms
  * after the request has left the line. */
