@@ -3,6 +3,7 @@
 // over a null-modem cable.
 #include "sim_process.h"
 
+#include "pty_peer.h"
 #include "qorcomm.h"
 
 #include <gtest/gtest.h>
@@ -111,44 +112,26 @@ LineMode ModeOf(const std::string& terminal) {
     return {tio.c_iflag, tio.c_oflag, tio.c_cflag, tio.c_lflag, tio.c_cc[VMIN], tio.c_cc[VTIME]};
 }
 
-// A new pseudo-terminal; `leftCooked` gives it what a last user may have
-// left on a line: flow control both ways, parity checks, a cooked line.
-class Terminal {
-public:
-    explicit Terminal(bool leftCooked) {
-        master_ = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
-        if (master_ < 0 || ::grantpt(master_) != 0 || ::unlockpt(master_) != 0) return;
-        path_ = ::ptsname(master_);
-        if (!leftCooked) return;
-        const int fd = ::open(path_.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
-        termios tio{};
-        ::tcgetattr(fd, &tio);
-        tio.c_iflag |= IXON | IXOFF | IXANY | INPCK | ISTRIP | ICRNL | INLCR | PARMRK | BRKINT;
-        tio.c_oflag |= OPOST;
-        tio.c_cflag |= CSTOPB | CRTSCTS;
-        tio.c_cflag &= ~static_cast<tcflag_t>(CLOCAL);
-        tio.c_lflag |= ICANON | ECHO | ECHONL | ISIG | IEXTEN;
-        tio.c_cc[VMIN] = 0;
-        tio.c_cc[VTIME] = 5;
-        EXPECT_EQ(::tcsetattr(fd, TCSANOW, &tio), 0);
-        ::close(fd);
-    }
-    ~Terminal() { ::close(master_); }
-    Terminal(const Terminal&) = delete;
-    Terminal& operator=(const Terminal&) = delete;
+// Leaves `terminal` as a last user may have: flow control both ways, parity
+// checks, a cooked line.
+void LeaveCooked(const std::string& terminal) {
+    const int fd = ::open(terminal.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    termios tio{};
+    ::tcgetattr(fd, &tio);
+    tio.c_iflag |= IXON | IXOFF | IXANY | INPCK | ISTRIP | ICRNL | INLCR | PARMRK | BRKINT;
+    tio.c_oflag |= OPOST;
+    tio.c_cflag |= CSTOPB | CRTSCTS;
+    tio.c_cflag &= ~static_cast<tcflag_t>(CLOCAL);
+    tio.c_lflag |= ICANON | ECHO | ECHONL | ISIG | IEXTEN;
+    tio.c_cc[VMIN] = 0;
+    tio.c_cc[VTIME] = 5;
+    EXPECT_EQ(::tcsetattr(fd, TCSANOW, &tio), 0) << terminal;
+    ::close(fd);
+}
 
-    const std::string& Path() const { return path_; }
-
-private:
-    int master_ = -1;
-    std::string path_;
-};
-
-// The library's mode on a terminal that starts as `terminal` started.
-LineMode LibraryModeOn(bool leftCooked, std::int32_t baud) {
-    Terminal terminal(leftCooked);
-    EXPECT_EQ(CROpenCom(terminal.Path().c_str(), baud), QOR_OPENED);
-    const LineMode mode = ModeOf(terminal.Path());
+LineMode LibraryModeOn(const std::string& terminal, std::int32_t baud) {
+    EXPECT_EQ(CROpenCom(terminal.c_str(), baud), QOR_OPENED) << terminal;
+    const LineMode mode = ModeOf(terminal);
     CRCloseCom();
     return mode;
 }
@@ -160,14 +143,18 @@ TEST(SimLine, IsSetUpAsTheLibrarySetsUpItsPort) {
         SimProcess sim({});
         const std::string terminal = sim.FirstLine();
         ASSERT_FALSE(terminal.empty()) << sim.ErrorOutput();
-        // A new terminal's rate, which the simulator leaves as it is.
-        EXPECT_EQ(ModeOf(terminal), LibraryModeOn(false, 38400)) << "qor-sim's own terminal";
+        // At a new terminal's rate, which the simulator leaves as it is.
+        const ptypeer::Peer fresh;
+        EXPECT_EQ(ModeOf(terminal), LibraryModeOn(fresh.Path(), 38400)) << "qor-sim's own terminal";
         EXPECT_EQ(sim.Stop(), 0);
     }
-    Terminal device(true);
+    const ptypeer::Peer device;
+    const ptypeer::Peer port;
+    LeaveCooked(device.Path());
+    LeaveCooked(port.Path());
     SimProcess sim({"--device", device.Path(), "--baud", "19200"});
     ASSERT_EQ(sim.FirstLine(), device.Path()) << sim.ErrorOutput();
-    EXPECT_EQ(ModeOf(device.Path()), LibraryModeOn(true, 19200)) << "--device";
+    EXPECT_EQ(ModeOf(device.Path()), LibraryModeOn(port.Path(), 19200)) << "--device";
     EXPECT_EQ(sim.Stop(), 0);
 }
 
