@@ -23,7 +23,7 @@ public:
     // `name` is the caller's, in the system's 8-bit encoding, found by this
     // platform's rule (port_name_<platform>.h). Returns QOR_OPENED, or QOR_E_BAUD,
     // QOR_E_NO_DEVICE, QOR_E_NOT_TERMINAL, QOR_E_NOT_PORT, QOR_E_BUSY,
-    // QOR_E_IO with the port left closed. Never writes a byte to the device.
+    // QOR_E_ACCESS, QOR_E_IO with the port left closed. Never writes a byte to the device.
     std::int32_t Open(std::string_view name, std::int32_t baud);
 
     // QOR_OK, also when nothing was open; QOR_E_IO when the system reported an
