@@ -43,9 +43,9 @@ public:
 // Opens the line `name` leads to by the COMn rule (PROTOCOL.md, "The port"),
 // 8N1 at `baud`, held by this process alone. `name` is the caller's, in the
 // system's 8-bit encoding. Returns QOR_OPENED with `line` set, or QOR_E_BAUD,
-// QOR_E_NO_DEVICE, QOR_E_NOT_TERMINAL, QOR_E_NOT_PORT, QOR_E_BUSY, QOR_E_IO
-// with `line` left empty. Never writes a byte to the device. The platform's
-// (line_<platform>.cpp).
+// QOR_E_NO_DEVICE, QOR_E_NOT_TERMINAL, QOR_E_NOT_PORT, QOR_E_BUSY,
+// QOR_E_ACCESS, QOR_E_IO with `line` left empty. Never writes a byte to the
+// device. Each platform has its own (line_<platform>.cpp).
 std::int32_t OpenLine(std::string_view name, std::int32_t baud, std::unique_ptr<Line>& line);
 
 }  // namespace qorcomm

@@ -57,6 +57,17 @@ bool IsPseudoTerminalSlave(dev_t device) {
            major(device) < UNIX98_PTY_SLAVE_MAJOR + UNIX98_PTY_MAJOR_COUNT;
 }
 
+// Why a stat or an open of the port failed, as the caller can act on it: a
+// missing right (group membership, mostly) is not a missing device.
+std::int32_t NotOpened(int error) {
+    switch (error) {
+        case EACCES:
+        case EPERM: return QOR_E_ACCESS;
+        case EBUSY: return QOR_E_BUSY;  // another process holds it with TIOCEXCL
+        default: return QOR_E_NO_DEVICE;
+    }
+}
+
 }  // namespace
 
 // Released when it goes, however far the open got.
@@ -73,13 +84,12 @@ std::int32_t SerialPort::Open(const std::string& path, std::int32_t baud,
     // (a FIFO wakes its writer), and a read-only file should be "not a
     // terminal", not "no device".
     struct stat info {};
-    if (::stat(path.c_str(), &info) != 0) return QOR_E_NO_DEVICE;
+    if (::stat(path.c_str(), &info) != 0) return NotOpened(errno);
     if (!S_ISCHR(info.st_mode)) return QOR_E_NOT_TERMINAL;
     if (IsTtyOrPtmx(info.st_rdev)) return QOR_E_NOT_PORT;
 
     const int fd = port->fd_ = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    // EBUSY: another process holds the port with TIOCEXCL.
-    if (fd < 0) return errno == EBUSY ? QOR_E_BUSY : QOR_E_NO_DEVICE;
+    if (fd < 0) return NotOpened(errno);
     // Checked again on what was opened, in case the path changed meanwhile.
     if (::fstat(fd, &info) != 0 || !S_ISCHR(info.st_mode) || !::isatty(fd))
         return QOR_E_NOT_TERMINAL;

@@ -54,11 +54,17 @@ enum {
     QOR_E_BUSY = -13,        /* CROpenCom: another process has the port open
                                 (on Windows also: the system refused access to
                                 it, which is how it answers for a port in use) */
-    QOR_E_NOT_PORT = -14     /* CROpenCom, Linux: a terminal that is no reader's
+    QOR_E_NOT_PORT = -14,    /* CROpenCom, Linux: a terminal that is no reader's
                                 line: the calling process's own controlling
                                 terminal (/dev/tty, or any name of the same
                                 device) or the pseudo-terminal multiplexer
                                 /dev/ptmx; nothing was written or changed */
+    QOR_E_ACCESS = -15       /* CROpenCom, Linux: the user may not open the
+                                device (not a member of the group that owns
+                                it, such as dialout, or no right to its
+                                folder); on Windows a refused open is
+                                QOR_E_BUSY, as the system answers so for a
+                                port in use */
 };
 
 /* Opens the reader's serial port at `baud`, 8 data bits, no parity, 1 stop

@@ -1,7 +1,10 @@
 // The C interface where no reader is needed: arguments, refused ports, and
 // the promise never to write sn or aux on failure.
+#include <fcntl.h>
+#include <grp.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <climits>
@@ -97,6 +100,29 @@ TEST_F(Api, BadReadArgumentsWriteNothing) {
     GuardedSn out;
     EXPECT_EQ(CRReadCardSN(nullptr, out.Sn(), 0, 1), QOR_E_NOT_OPEN);
     EXPECT_TRUE(out.Untouched());
+}
+
+// A user outside the device's group: told so, not that there is no device.
+TEST_F(Api, ATerminalTheUserMayNotOpenIsRefusedAccess) {
+    const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
+    ASSERT_GE(master, 0);
+    ASSERT_EQ(::grantpt(master), 0);
+    ASSERT_EQ(::unlockpt(master), 0);
+    const std::string slave = ::ptsname(master);
+    // Root may open anything, so as root the open is made as nobody.
+    ASSERT_EQ(::chmod(slave.c_str(), ::getuid() == 0 ? 0600 : 0), 0);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        if (::getuid() == 0 &&
+            (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0))
+            ::_exit(100);
+        ::_exit(-CROpenCom(slave.c_str(), 9600));
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ::close(master);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(-WEXITSTATUS(status), QOR_E_ACCESS);
 }
 
 }  // namespace
