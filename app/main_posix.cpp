@@ -1,3 +1,4 @@
+#include <atomic>
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
@@ -19,7 +20,16 @@ namespace {
 // releases the port before the program ends.
 int signalPipe[2] = {-1, -1};
 
-void OnSignal(int) {
+// A library call that never returns keeps the event loop from ever reading
+// that byte. A second closing signal during a call is the operator insisting:
+// the program then ends at once, and the system releases the port.
+std::atomic<bool> closingAsked{false};
+std::atomic<bool> libraryCallRunning{false};
+static_assert(std::atomic<bool>::is_always_lock_free, "read in a signal handler");
+
+void OnSignal(int signal) {
+    if (libraryCallRunning && closingAsked) _exit(128 + signal);
+    closingAsked = true;
     const int savedErrno = errno;
     const char byte = 1;
     // A full pipe already holds a pending close: losing this byte is fine.
@@ -39,6 +49,35 @@ bool CatchClosingSignals() {
     return true;
 }
 
+// The reader library, marking each call as running for the signal handler.
+class MarkedCalls final : public qor::ReaderLibrary {
+public:
+    explicit MarkedCalls(qor::ReaderLibrary& library) : library_(library) {}
+
+    std::int32_t CROpenCom(const char* port, std::int32_t baud) override {
+        return Marked([&] { return library_.CROpenCom(port, baud); });
+    }
+    std::int32_t CRCloseCom() override {
+        return Marked([&] { return library_.CRCloseCom(); });
+    }
+    std::int32_t CRReadCardSN(std::int32_t& aux, unsigned char* sn, std::int32_t cardType,
+                              std::int32_t codeType) override {
+        return Marked([&] { return library_.CRReadCardSN(aux, sn, cardType, codeType); });
+    }
+    std::string BindFailure() const override { return library_.BindFailure(); }
+
+private:
+    template <typename Call>
+    static std::int32_t Marked(Call call) {
+        libraryCallRunning = true;
+        const std::int32_t result = call();
+        libraryCallRunning = false;
+        return result;
+    }
+
+    qor::ReaderLibrary& library_;
+};
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -46,7 +85,8 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationName("qor-demo");
     QApplication::setApplicationVersion(QOR_VERSION);
     qor::QorCommLibrary library;
-    qor::Form1 form(library);
+    MarkedCalls markedLibrary(library);
+    qor::Form1 form(markedLibrary);
 
     // Without the handlers the default action would end the program without
     // releasing the port, so refuse to run rather than run that way.

@@ -1,33 +1,74 @@
 #!/usr/bin/env python3
 """Writes non_text_ranges.h: the code points that a card number never shows
-as themselves (Unicode categories Cc, Cf, Zl, Zp, Cs and Cn), as sorted,
-merged ranges, from the Unicode database of the Python that runs it.
+as themselves, as sorted, merged ranges. They are those of the Unicode
+categories Cc, Cf, Zl, Zp, Cs and Cn, and every Default_Ignorable_Code_Point
+(which show nothing: fillers such as U+3164, variation selectors, ...).
+Both come from one version of the Unicode Character Database, the files of
+Debian's unicode-data package unless another folder is given.
 
-    python3 reader/make_non_text_ranges.py > reader/non_text_ranges.h
+    python3 reader/make_non_text_ranges.py [UCD-folder] |
+        clang-format --assume-filename=non_text_ranges.h > reader/non_text_ranges.h
 """
-import unicodedata
+import re
+import sys
+from pathlib import Path
 
 NON_TEXT = {"Cc", "Cf", "Zl", "Zp", "Cs", "Cn"}
+LAST = 0x10FFFF
 
 
-def ranges():
+def categories(ucd):
+    """The general category of every code point; Cn where none is listed."""
+    found = ["Cn"] * (LAST + 1)
+    first = None
+    for line in (ucd / "UnicodeData.txt").read_text(encoding="utf-8").splitlines():
+        fields = line.split(";")
+        cp, name, category = int(fields[0], 16), fields[1], fields[2]
+        # Large blocks are listed as their first and last code points.
+        if name.endswith(", First>"):
+            first = cp
+            continue
+        start = first if name.endswith(", Last>") else cp
+        first = None
+        found[start : cp + 1] = [category] * (cp + 1 - start)
+    return found
+
+
+def default_ignorable(ucd):
+    """The Default_Ignorable_Code_Point ranges, and the database's version."""
+    text = (ucd / "DerivedCoreProperties.txt").read_text(encoding="utf-8")
+    version = re.search(r"DerivedCoreProperties-([0-9.]+)\.txt", text).group(1)
+    ignorable = set()
+    for line in text.splitlines():
+        data = line.split("#")[0].split(";")
+        if len(data) != 2 or data[1].strip() != "Default_Ignorable_Code_Point":
+            continue
+        bounds = [int(cp, 16) for cp in data[0].strip().split("..")]
+        ignorable.update(range(bounds[0], bounds[-1] + 1))
+    return ignorable, version
+
+
+def ranges(inside):
     start = None
-    for cp in range(0x110000):
-        inside = unicodedata.category(chr(cp)) in NON_TEXT
-        if inside and start is None:
+    for cp in range(LAST + 1):
+        if inside(cp) and start is None:
             start = cp
-        elif not inside and start is not None:
+        elif not inside(cp) and start is not None:
             yield start, cp - 1
             start = None
     if start is not None:
-        yield start, 0x10FFFF
+        yield start, LAST
 
 
 def main():
-    found = list(ranges())
-    print(f"// Made by make_non_text_ranges.py from Unicode {unicodedata.unidata_version}; do not edit.")
-    print("// Control, format, line and paragraph separator, surrogate and unassigned")
-    print("// code points, as sorted ranges that neither overlap nor touch.")
+    ucd = Path(sys.argv[1] if len(sys.argv) > 1 else "/usr/share/unicode")
+    category = categories(ucd)
+    ignorable, version = default_ignorable(ucd)
+    found = list(ranges(lambda cp: category[cp] in NON_TEXT or cp in ignorable))
+    print(f"// Made by make_non_text_ranges.py from Unicode {version}; do not edit.")
+    print("// Control, format, line and paragraph separator, surrogate, unassigned and")
+    print("// default-ignorable code points, as sorted ranges that neither overlap nor")
+    print("// touch.")
     print("#pragma once")
     print()
     print("#include <array>")

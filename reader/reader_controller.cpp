@@ -6,6 +6,7 @@
 #include "card_number.h"
 #include "message_texts.h"
 #include "numeric_text.h"
+#include "text_only.h"
 
 namespace qor {
 namespace {
@@ -84,9 +85,12 @@ void ReaderController::ShutdownPort() noexcept {
     state_.ComStatus = WhileBusy([&] { return library_.CRCloseCom(); });
 }
 
+// The loader's reason quotes the library's file name and the symbols it
+// lacks, which the file's maker chose: shown as text only, as a card number is.
 void ReaderController::ReportBindFailure() {
     const std::string reason = library_.BindFailure();
-    if (!reason.empty()) view_.AppendLog(std::string(texts::kLibraryUnavailable) + reason);
+    if (!reason.empty())
+        view_.AppendLog(std::string(texts::kLibraryUnavailable) + TextOnly(reason));
 }
 
 }  // namespace qor

@@ -1,8 +1,10 @@
 /* A reader library that only notes which of its functions were called, one
  * line per call, in the file named by QOR_TEST_CALL_LOG. It answers like a
- * library with no reader attached. */
+ * library with no reader attached; with QOR_TEST_CLOSE_HANGS set, its close
+ * never returns. */
 #include <stdio.h>
 #include <stdlib.h>
+#include <unistd.h>
 
 #include "qorcomm.h"
 
@@ -24,6 +26,7 @@ int32_t QORCOMM_CALL CROpenCom(const char* port, int32_t baud) {
 
 int32_t QORCOMM_CALL CRCloseCom(void) {
     Note("CRCloseCom");
+    while (getenv("QOR_TEST_CLOSE_HANGS") != NULL) pause();
     return QOR_OK;
 }
 

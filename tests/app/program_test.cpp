@@ -45,10 +45,11 @@ std::optional<int> Reap(pid_t pid, std::chrono::milliseconds limit) {
 }
 
 // Starts qor-demo with the call-noting library first on the loader's path.
-pid_t StartProgram(const fs::path& callLog) {
+pid_t StartProgram(const fs::path& callLog, bool closeHangs = false) {
     const pid_t pid = fork();
     if (pid == 0) {
         // This test runs no threads of its own, so the child may use setenv.
+        if (closeHangs) setenv("QOR_TEST_CLOSE_HANGS", "1", 1);
         setenv("LD_LIBRARY_PATH", CALL_LOG_LIBRARY_DIR, 1);
         setenv("QOR_TEST_CALL_LOG", callLog.c_str(), 1);
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
@@ -61,6 +62,15 @@ pid_t StartProgram(const fs::path& callLog) {
 std::string Contents(const fs::path& file) {
     std::ifstream in(file);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// Waits up to 20 s for the program's signal handlers.
+void AwaitHandlers(pid_t pid, int signal) {
+    const auto deadline = std::chrono::steady_clock::now() + 20s;
+    while (!Catches(pid, signal) && std::chrono::steady_clock::now() < deadline) {
+        if (const auto ended = Reap(pid, 0ms)) FAIL() << "ended early, status " << *ended;
+        std::this_thread::sleep_for(20ms);
+    }
 }
 
 // Runs the program until `signal` ends it, as a desktop session or a
@@ -76,11 +86,7 @@ void ExpectCleanCloseOn(int signal) {
 
     const pid_t pid = StartProgram(callLog);
     ASSERT_GT(pid, 0);
-    const auto deadline = std::chrono::steady_clock::now() + 20s;
-    while (!Catches(pid, signal) && std::chrono::steady_clock::now() < deadline) {
-        if (const auto ended = Reap(pid, 0ms)) FAIL() << "ended early, status " << *ended;
-        std::this_thread::sleep_for(20ms);
-    }
+    AwaitHandlers(pid, signal);
     kill(pid, signal);
 
     const std::optional<int> status = Reap(pid, 20s);
@@ -99,5 +105,32 @@ void ExpectCleanCloseOn(int signal) {
 TEST(Program, SigtermClosesTheWindowAndReleasesThePortOnce) { ExpectCleanCloseOn(SIGTERM); }
 TEST(Program, SigintClosesTheWindowAndReleasesThePortOnce) { ExpectCleanCloseOn(SIGINT); }
 TEST(Program, SighupClosesTheWindowAndReleasesThePortOnce) { ExpectCleanCloseOn(SIGHUP); }
+
+// The first SIGTERM closes the window, whose close call never returns; the
+// second ends the program all the same.
+TEST(Program, SecondSignalDuringACallThatNeverReturnsEndsItAtOnce) {
+    const fs::path callLog =
+        fs::path(::testing::TempDir()) / ("qor-demo-hang-" + std::to_string(getpid()));
+    fs::remove(callLog);
+    const pid_t pid = StartProgram(callLog, true);
+    ASSERT_GT(pid, 0);
+    AwaitHandlers(pid, SIGTERM);
+    kill(pid, SIGTERM);
+    for (auto deadline = std::chrono::steady_clock::now() + 20s;
+         Contents(callLog).empty() && std::chrono::steady_clock::now() < deadline;)
+        std::this_thread::sleep_for(20ms);
+    ASSERT_EQ(Contents(callLog), "CRCloseCom\n");
+
+    kill(pid, SIGTERM);
+    const std::optional<int> status = Reap(pid, 1s);
+    if (!status) {
+        kill(pid, SIGKILL);
+        Reap(pid, 5s);
+        FAIL() << "still running 1 s after the second SIGTERM";
+    }
+    EXPECT_TRUE(WIFEXITED(*status)) << "status " << *status;
+    EXPECT_EQ(WEXITSTATUS(*status), 128 + SIGTERM);
+    fs::remove(callLog);
+}
 
 }  // namespace

@@ -83,6 +83,12 @@ TEST(CardNumberText, ShowsControlsAndFormatCharactersAsReplacements) {
                           "12\xE2\x80\xA8"
                           "3",
                           "12" + f + "3"});
+    // A Hangul filler, a grapheme joiner and a variation selector show nothing at all.
+    ExpectShown("UTF-8", {"default-ignorable characters",
+                          "1\xE3\x85\xA4"
+                          "2\xCD\x8F"
+                          "3\xEF\xB8\x8F",
+                          "1" + f + "2" + f + "3" + f});
     for (const CardCase& c : {
              CardCase{"CR LF", "12\r\n34", "12" + f + f + "34"},
              CardCase{"TAB, BEL, BS", "\t1\a2\b3", f + "1" + f + "2" + f + "3"},

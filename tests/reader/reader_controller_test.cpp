@@ -207,4 +207,17 @@ TEST_F(ReaderControllerTest, UnboundLibraryIsReportedBeforeEachCommandsOwnLines)
     EXPECT_TRUE(view.events.empty());
 }
 
+// The loader's words name the library's file and what it lacks, both chosen
+// by whoever made the file.
+TEST_F(ReaderControllerTest, UnboundLibraryReasonIsShownAsTextOnly) {
+    library.bindFailure =
+        "libQOR\x1B[2J\xE2\x80\xAE.so: undefined symbol: CROpen\xE3\x85\xA4"
+        "Com";
+    const std::string f = "\xEF\xBF\xBD";
+    controller.OpenPort("COM1", "9600");
+    ASSERT_FALSE(view.events.empty());
+    EXPECT_EQ(view.events.front(), "log:无法加载读卡器库：libQOR" + f + "[2J" + f +
+                                       ".so: undefined symbol: CROpen" + f + "Com");
+}
+
 }  // namespace
