@@ -1,0 +1,5 @@
+#include <unistd.h>
+
+void HangForever(void) {
+    for (;;) pause();
+}

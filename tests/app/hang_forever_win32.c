@@ -1,0 +1,5 @@
+#include <windows.h>
+
+void HangForever(void) {
+    for (;;) Sleep(INFINITE);
+}
