@@ -155,14 +155,15 @@ void RegisterFormClass(HINSTANCE instance, WNDPROC procedure) {
 
 }  // namespace
 
-Form1::Form1(ReaderLibrary& library) : controller_(library, *this) {
+Form1::Form1(ReaderLibrary& library, const DpiFunctions& dpi)
+    : controller_(library, *this), dpiFunctions_(dpi) {
     HINSTANCE instance = GetModuleHandleW(nullptr);
     RegisterFormClass(instance, &Form1::Procedure);
     // WM_NCCREATE sets window_.
     CreateWindowExW(0, kClassName, Widen(window::kCaption).c_str(), kWindowStyle, CW_USEDEFAULT,
                     CW_USEDEFAULT, 0, 0, nullptr, nullptr, instance, this);
     if (window_ == nullptr) return;
-    dpi_ = GetDpiForWindow(window_);
+    dpi_ = dpiFunctions_.ForWindow(window_);
     MakeFonts();
     BuildControls();
     FitComboHeights();
@@ -285,7 +286,7 @@ void Form1::Rescale() {
 
 void Form1::Centre() {
     RECT frame = {0, 0, Scale(window::kClientWidthTwips), Scale(window::kClientHeightTwips)};
-    AdjustWindowRectExForDpi(&frame, kWindowStyle, FALSE, 0, dpi_);
+    dpiFunctions_.AdjustFrame(frame, kWindowStyle, 0, dpi_);
     const int width = frame.right - frame.left;
     const int height = frame.bottom - frame.top;
     MONITORINFO monitor = {};

@@ -48,8 +48,8 @@ std::vector<std::wstring> Lines(HWND list) {
 }
 
 // Where the table puts a control in the window's client area, in pixels at
-// 96 DPI.
-RECT Expected(std::size_t index) {
+// `dpi`, rounded as TwipsToPixels rounds at 96 DPI.
+RECT Expected(std::size_t index, int dpi = 96) {
     const ControlRow& row = qor::window::kControls[index];
     int left = row.left, top = row.top;
     for (std::size_t outer = qor::window::kContainerRows[index]; outer != qor::window::kNoRow;
@@ -57,9 +57,21 @@ RECT Expected(std::size_t index) {
         left += qor::window::kControls[outer].left;
         top += qor::window::kControls[outer].top;
     }
-    using qor::window::TwipsToPixels;
-    return {TwipsToPixels(left), TwipsToPixels(top), TwipsToPixels(left) + TwipsToPixels(row.width),
-            TwipsToPixels(top) + TwipsToPixels(row.height)};
+    const auto pixels = [dpi](int twips) { return (twips * dpi + 720) / 1440; };
+    return {pixels(left), pixels(top), pixels(left) + pixels(row.width),
+            pixels(top) + pixels(row.height)};
+}
+
+std::vector<LONG> Corners(const RECT& rect) {
+    return {rect.left, rect.top, rect.right, rect.bottom};
+}
+
+// A control's place in the window's client area.
+RECT Shown(HWND control) {
+    RECT shown = {};
+    GetWindowRect(control, &shown);
+    MapWindowPoints(nullptr, GetParent(control), reinterpret_cast<POINT*>(&shown), 2);
+    return shown;
 }
 
 struct Look {
@@ -178,13 +190,7 @@ TEST_F(WindowTest, EveryRowOfTheTableIsOneControlInItsPlace) {
             EXPECT_EQ(Text(control), Widen(row.text));
         }
 
-        RECT shown = {};
-        GetWindowRect(control, &shown);
-        MapWindowPoints(nullptr, Form(), reinterpret_cast<POINT*>(&shown), 2);
-        const RECT expected = Expected(index);
-        EXPECT_EQ(
-            (std::vector<LONG>{shown.left, shown.top, shown.right, shown.bottom}),
-            (std::vector<LONG>{expected.left, expected.top, expected.right, expected.bottom}));
+        EXPECT_EQ(Corners(Shown(control)), Corners(Expected(index)));
 
         LOGFONTW font = {};
         GetObjectW(reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)), sizeof font,
@@ -203,10 +209,7 @@ TEST_F(WindowTest, EveryRowOfTheTableIsOneControlInItsPlace) {
         }
     }
     // Spot checks that do not go through the table's arithmetic.
-    RECT codeType = {};
-    GetWindowRect(Find("edCodeType"), &codeType);
-    MapWindowPoints(nullptr, Form(), reinterpret_cast<POINT*>(&codeType), 2);
-    EXPECT_EQ((std::vector<LONG>{codeType.left, codeType.top, codeType.right, codeType.bottom}),
+    EXPECT_EQ(Corners(Shown(Find("edCodeType"))),
               (std::vector<LONG>{112, 208, 112 + 193, 208 + 20}));
     EXPECT_EQ(Text(Find("Label6")), std::wstring(L"通讯超时") + wchar_t(0xE1A0));
     EXPECT_EQ(Text(Find("Label8")), L"校验柆");
@@ -286,6 +289,21 @@ TEST_F(WindowTest, EveryListDropsToJustItsEntries) {
                                      static_cast<LRESULT>(list.entries.size()));
         SendMessageW(combo, CB_SHOWDROPDOWN, FALSE, 0);
         Pump();
+    }
+}
+
+// Windows 7, 8 and 8.1 lack the per-monitor functions: the window is then
+// laid out at the system DPI, in the system's frame for it.
+TEST(WindowWithoutPerMonitorDpi, IsLaidOutAtTheSystemDpi) {
+    FakeLibrary library;
+    const qor::Form1 form(library, qor::DpiFunctions::SystemOnly());
+    RECT client = {};
+    GetClientRect(form.Handle(), &client);
+    EXPECT_EQ(Corners(client), (std::vector<LONG>{0, 0, 586, 363}));
+    for (std::size_t index = 0; index < qor::window::kControls.size(); ++index) {
+        SCOPED_TRACE(std::string(qor::window::kControls[index].name));
+        EXPECT_EQ(Corners(Shown(GetDlgItem(form.Handle(), qor::window::kControls[index].id))),
+                  Corners(Expected(index)));
     }
 }
 
@@ -561,8 +579,7 @@ TEST_F(MessageListTest, OnlyALineCutOffShowsWholeAsATip) {
         for (int i = 0; i < 200 && shown.empty(); ++i) {
             Sleep(10);
             Pump();
-            EnumThreadWindows(GetCurrentThreadId(), NoteShownTip,
-                              reinterpret_cast<LPARAM>(&shown));
+            EnumThreadWindows(GetCurrentThreadId(), NoteShownTip, reinterpret_cast<LPARAM>(&shown));
         }
         return shown;
     };
