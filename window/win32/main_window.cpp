@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "message_list.h"
@@ -334,6 +335,10 @@ LRESULT Form1::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         case WM_DPICHANGED: {
             dpi_ = HIWORD(wParam);
+            // The controls hold the old fonts until Rescale hands them the
+            // new ones: only then may the old ones go.
+            const Font oldWindowFont = std::move(windowFont_);
+            const Font oldOwnFont = std::move(ownFont_);
             MakeFonts();
             Rescale();
             const RECT& suggested = *reinterpret_cast<const RECT*>(lParam);

@@ -292,6 +292,49 @@ TEST_F(WindowTest, EveryListDropsToJustItsEntries) {
     }
 }
 
+// Counts, at `deadFonts`, the controls handed a new font while the one they
+// held was already deleted.
+LRESULT CALLBACK NoteDeadFont(HWND control, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                              DWORD_PTR deadFonts) {
+    if (message == WM_SETFONT) {
+        const auto held = reinterpret_cast<HGDIOBJ>(DefSubclassProc(control, WM_GETFONT, 0, 0));
+        if (held != nullptr && GetObjectType(held) != OBJ_FONT)
+            ++*reinterpret_cast<int*>(deadFonts);
+    }
+    return DefSubclassProc(control, message, wParam, lParam);
+}
+
+// Moved to a monitor of 144 DPI: every control keeps a live font throughout,
+// ends with one made for that DPI, and has its place at it.
+TEST_F(WindowTest, ADpiChangeRescalesEveryControlAndItsFont) {
+    Show();
+    int deadFonts = 0;
+    for (const ControlRow& row : qor::window::kControls)
+        SetWindowSubclass(Find(row), NoteDeadFont, 1, reinterpret_cast<DWORD_PTR>(&deadFonts));
+    constexpr int kDpi = 144;
+    RECT suggested = {};
+    GetWindowRect(Form(), &suggested);
+    suggested.right = suggested.left + (suggested.right - suggested.left) * 3 / 2;
+    suggested.bottom = suggested.top + (suggested.bottom - suggested.top) * 3 / 2;
+    SendMessageW(Form(), WM_DPICHANGED, MAKEWPARAM(kDpi, kDpi),
+                 reinterpret_cast<LPARAM>(&suggested));
+    Pump();
+    EXPECT_EQ(deadFonts, 0);
+    for (std::size_t index = 0; index < qor::window::kControls.size(); ++index) {
+        const ControlRow& row = qor::window::kControls[index];
+        SCOPED_TRACE(std::string(row.name));
+        HWND control = Find(row);
+        RemoveWindowSubclass(control, NoteDeadFont, 1);
+        EXPECT_EQ(Corners(Shown(control)), Corners(Expected(index, kDpi)));
+        LOGFONTW font = {};
+        ASSERT_EQ(GetObjectW(reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)),
+                             sizeof font, &font),
+                  static_cast<int>(sizeof font))
+            << "not a live font";
+        EXPECT_EQ(font.lfHeight, row.name == "Frame2" ? -17 : -18) << "8.25 or 9 pt at 144 DPI";
+    }
+}
+
 // Windows 7, 8 and 8.1 lack the per-monitor functions: the window is then
 // laid out at the system DPI, in the system's frame for it.
 TEST(WindowWithoutPerMonitorDpi, IsLaidOutAtTheSystemDpi) {
