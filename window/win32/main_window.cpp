@@ -23,6 +23,11 @@ constexpr wchar_t kClassName[] = L"Form1";
 constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 // The icon the executable's resources carry under this ID, if any.
 constexpr WORD kIconId = 1;
+// Touch and pen input from Windows 8 on, WM_NCPOINTERUPDATE to
+// WM_POINTERHWHEEL; the Windows 7 headers the program is built with do not
+// name them.
+constexpr UINT kFirstPointerMessage = 0x0241;
+constexpr UINT kLastPointerMessage = 0x024F;
 
 std::wstring Text(HWND control) {
     std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(control)) + 1, L'\0');
@@ -411,14 +416,19 @@ void Form1::SetBusy(bool busy) {
         return;
     }
     SetCursor(cursorBeforeCall_);
-    // The clicks and keys made during the call wait in the queue now. They
-    // were meant for a window that could not answer, so they go; Alt+F4,
-    // the keyboard's way to close the window, still closes it.
+    // The clicks, keys and touches made during the call wait in the queue
+    // now, on the title bar too. They were meant for a window that could not
+    // answer, so they go; Alt+F4 and the close box, the ways to close the
+    // window, still close it.
     MSG message;
     bool closeAsked = false;
     while (PeekMessageW(&message, nullptr, WM_KEYFIRST, WM_KEYLAST, PM_REMOVE))
         closeAsked |= message.message == WM_SYSKEYDOWN && message.wParam == VK_F4;
     while (PeekMessageW(&message, nullptr, WM_MOUSEFIRST, WM_MOUSELAST, PM_REMOVE)) {
+    }
+    while (PeekMessageW(&message, nullptr, WM_NCMOUSEMOVE, WM_NCXBUTTONDBLCLK, PM_REMOVE))
+        closeAsked |= message.message == WM_NCLBUTTONDOWN && message.wParam == HTCLOSE;
+    while (PeekMessageW(&message, nullptr, kFirstPointerMessage, kLastPointerMessage, PM_REMOVE)) {
     }
     if (closeAsked && window_ != nullptr) PostMessageW(window_, WM_SYSCOMMAND, SC_CLOSE, 0);
 }

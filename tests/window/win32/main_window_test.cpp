@@ -426,8 +426,9 @@ TEST_F(WindowTest, ReadPassesThePositionOfExactlyTheShownText) {
     EXPECT_EQ(Lines(Find("edMsg")).front(), L"读取卡号：0000B2C3D4");
 }
 
-// The operator's clicks and keys during a slow read wait in the queue; they
-// go when the read is over, but for Alt+F4, which still closes the window.
+// The operator's clicks, keys and touches during a slow read wait in the
+// queue; they go when the read is over, but for Alt+F4 and the close box,
+// which still close the window.
 TEST_F(WindowTest, InputMadeWhileALibraryCallRunsIsDropped) {
     Show();
     HWND read = Find("btnReadCard");
@@ -440,9 +441,13 @@ TEST_F(WindowTest, InputMadeWhileALibraryCallRunsIsDropped) {
         PostMessageW(read, WM_LBUTTONUP, 0, MAKELPARAM(4, 4));
         PostMessageW(read, WM_KEYDOWN, VK_SPACE, 1);
         PostMessageW(read, WM_KEYUP, VK_SPACE, 1 | 0xC0000000);
+        PostMessageW(read, WM_NCMOUSEMOVE, HTCAPTION, 0);
+        PostMessageW(read, 0x0246, 1, 0);  // WM_POINTERDOWN, which 7's headers do not name
         return 0;
     };
     Click("btnReadCard");
+    MSG left = {};
+    EXPECT_FALSE(PeekMessageW(&left, read, 0, 0, PM_NOREMOVE)) << "left: " << left.message;
     Pump();
     EXPECT_EQ(library.reads.size(), 1u);
     EXPECT_EQ(during, LoadCursorW(nullptr, IDC_WAIT));
@@ -456,6 +461,17 @@ TEST_F(WindowTest, InputMadeWhileALibraryCallRunsIsDropped) {
     EXPECT_EQ(library.reads.size(), 2u);
     EXPECT_EQ(Form(), nullptr) << "Alt+F4 during the read closes the window after it";
     EXPECT_EQ(library.closes, 1);
+
+    form = std::make_unique<qor::Form1>(library);
+    Show();
+    library.onRead = [&](std::int32_t&, unsigned char*) {
+        PostMessageW(Form(), WM_NCLBUTTONDOWN, HTCLOSE, 0);
+        return 0;
+    };
+    Click("btnReadCard");
+    Pump();
+    EXPECT_EQ(Form(), nullptr)
+        << "the close box pressed during the read closes the window after it";
 }
 
 // --- the message list -------------------------------------------------------
