@@ -73,13 +73,14 @@ int Run(int argc, char** argv) {
     std::cout.flush();
     if (!std::cout) throw std::runtime_error("cannot write the line's path to stdout");
 
-    std::optional<pid_t> program;
-    if (options.then) program = qorsim::StartProgram(*options.then);
+    // Made last, so it is ended first, before the alias goes.
+    std::optional<qorsim::ThenProgram> program;
+    if (options.then) program.emplace(*options.then);
 
     std::ostream* log = options.verbose ? &std::cerr : nullptr;
     qorsim::Responder responder(options.reader);
     qorsim::Conversation conversation(responder, log);
-    qorsim::Serve(line, signals.Get(), conversation, program, log);
+    qorsim::Serve(line, signals.Get(), conversation, program ? &*program : nullptr, log);
     return 0;
 }
 
