@@ -8,7 +8,6 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "demo_program.h"
@@ -34,20 +33,6 @@ std::int32_t OpenFromThisProcess(const char* port) {
     return result;
 }
 
-int ProcessesNamed(std::wstring_view name) {
-    const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (snapshot == INVALID_HANDLE_VALUE) return -1;
-    int count = 0;
-    PROCESSENTRY32W entry = {};
-    entry.dwSize = sizeof entry;
-    for (BOOL more = Process32FirstW(snapshot, &entry); more;
-         more = Process32NextW(snapshot, &entry)) {
-        if (_wcsicmp(entry.szExeFile, std::wstring(name).c_str()) == 0) ++count;
-    }
-    CloseHandle(snapshot);
-    return count;
-}
-
 TEST(EndToEnd, OpensReadsTheDemoCardAndClosesThroughComOne) {
     const Program program;
     ASSERT_NE(program.Window(), nullptr) << "qor-demo.exe showed no window";
@@ -69,11 +54,59 @@ TEST(EndToEnd, OpensReadsTheDemoCardAndClosesThroughComOne) {
     EXPECT_EQ(program.WaitForExit(), 0u);
 }
 
-// The zip's double-click starter, with nothing behind COM1 but the
-// simulator it starts: the window reads the demo card, and closing it ends
-// the simulator too.
-TEST(Starter, ServesComOneWhileTheWindowIsOpenAndEndsWithIt) {
-    const Program starter(L"cmd /c \"" + demo::OwnFolder() + L"\\Try-with-simulator.cmd\"", true);
+// The zip's double-click starter, unzipped where a user may well unzip it,
+// with nothing behind COM1 but the simulator it starts: the window reads
+// the demo card, and whichever of the two ends, the other ends with it.
+struct Unzipped {
+    const wchar_t* folder;
+    bool killSimulator;  // else the window is closed
+    const char* name;
+};
+
+// What the zip holds that runs.
+constexpr const wchar_t* kUnzippedFiles[] = {L"qor-demo.exe", L"QORComm.dll", L"qor-sim.exe",
+                                             L"Try-with-simulator.cmd"};
+
+class Starter : public testing::TestWithParam<Unzipped> {
+protected:
+    void SetUp() override {
+        wchar_t temp[MAX_PATH] = {};
+        GetTempPathW(MAX_PATH, temp);
+        const std::wstring parent = std::wstring(temp) + L"qor-starter-test";
+        CreateDirectoryW(parent.c_str(), nullptr);
+        folder_ = parent + L"\\" + GetParam().folder;
+        CreateDirectoryW(folder_.c_str(), nullptr);
+        for (const wchar_t* file : kUnzippedFiles) {
+            ASSERT_TRUE(CopyFileW((demo::OwnFolder() + L"\\" + file).c_str(),
+                                  (folder_ + L"\\" + file).c_str(), FALSE))
+                << file;
+        }
+    }
+    void TearDown() override {
+        for (const wchar_t* file : kUnzippedFiles) DeleteFileW((folder_ + L"\\" + file).c_str());
+        RemoveDirectoryW(folder_.c_str());
+    }
+    std::wstring folder_;
+};
+
+// The process that started `child`, opened to wait for or to end it.
+HANDLE OpenParent(DWORD child) {
+    const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return nullptr;
+    DWORD parent = 0;
+    PROCESSENTRY32W entry = {};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32FirstW(snapshot, &entry); more;
+         more = Process32NextW(snapshot, &entry)) {
+        if (entry.th32ProcessID == child) parent = entry.th32ParentProcessID;
+    }
+    CloseHandle(snapshot);
+    return OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, parent);
+}
+
+TEST_P(Starter, ServesComOneWhileTheWindowIsOpenAndEndsWithIt) {
+    // As a double click starts it.
+    const Program starter(L"\"" + folder_ + L"\\Try-with-simulator.cmd\"", true);
     ASSERT_NE(starter.Window(), nullptr) << "the starter showed no window";
 
     starter.Click("cmdOpenCom");
@@ -83,13 +116,34 @@ TEST(Starter, ServesComOneWhileTheWindowIsOpenAndEndsWithIt) {
 
     // The starter hands over to a minimized console of its own and ends at once.
     EXPECT_EQ(starter.WaitForExit(), 0u);
-    PostMessageW(starter.Window(), WM_CLOSE, 0, 0);
-    int left = 1;
-    for (int i = 0; i < 200 && left != 0; ++i) {
-        Sleep(50);
-        left = ProcessesNamed(L"qor-sim.exe") + ProcessesNamed(L"qor-demo.exe");
+    DWORD demoId = 0;
+    GetWindowThreadProcessId(starter.Window(), &demoId);
+    const HANDLE demo = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, demoId);
+    const HANDLE simulator = OpenParent(demoId);
+    ASSERT_NE(demo, nullptr);
+    ASSERT_NE(simulator, nullptr);
+    if (GetParam().killSimulator) {
+        TerminateProcess(simulator, 9);
+        EXPECT_EQ(WaitForSingleObject(demo, 2000), WAIT_OBJECT_0)
+            << "the window outlived the simulator";
+    } else {
+        PostMessageW(starter.Window(), WM_CLOSE, 0, 0);
+        EXPECT_EQ(WaitForSingleObject(simulator, 10000), WAIT_OBJECT_0)
+            << "the simulator outlived the window";
+        EXPECT_EQ(WaitForSingleObject(demo, 10000), WAIT_OBJECT_0);
     }
-    EXPECT_EQ(left, 0) << "a simulator or the window outlived the window's close";
+    // Nothing left for the next test, whatever failed.
+    TerminateProcess(demo, 99);
+    TerminateProcess(simulator, 99);
+    CloseHandle(demo);
+    CloseHandle(simulator);
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Folders, Starter,
+    testing::Values(Unzipped{L"qor demo (1)", false, "ASecondDownloadClosingTheWindow"},
+                    Unzipped{L"读卡器 & 演示", true,
+                             "AChineseNameWithAnAmpersandKillingTheSimulator"}),
+    [](const testing::TestParamInfo<Unzipped>& info) { return std::string(info.param.name); });
 
 }  // namespace
