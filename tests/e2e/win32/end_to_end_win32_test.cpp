@@ -2,7 +2,8 @@
 // COM1, driven from another process through its controls as a test tool
 // would drive any Windows program.
 #include <windows.h>
-// After windows.h, which it needs.
+// After windows.h, which they need.
+#include <shlobj.h>
 #include <tlhelp32.h>
 
 #include <gtest/gtest.h>
@@ -82,9 +83,11 @@ protected:
                 << file;
         }
     }
+    // The programs' processes may take a moment more to let go of the folder.
     void TearDown() override {
         for (const wchar_t* file : kUnzippedFiles) DeleteFileW((folder_ + L"\\" + file).c_str());
-        RemoveDirectoryW(folder_.c_str());
+        for (int i = 0; i < 100 && !RemoveDirectoryW(folder_.c_str()); ++i) Sleep(50);
+        RemoveDirectoryW(folder_.substr(0, folder_.find_last_of(L'\\')).c_str());
     }
     std::wstring folder_;
 };
@@ -145,5 +148,71 @@ INSTANTIATE_TEST_SUITE_P(
                     Unzipped{L"读卡器 & 演示", true,
                              "AChineseNameWithAnAmpersandKillingTheSimulator"}),
     [](const testing::TestParamInfo<Unzipped>& info) { return std::string(info.param.name); });
+
+// Runs `command` and gives its exit code, or STILL_ACTIVE if it has not
+// ended within 2 minutes.
+DWORD RunToEnd(std::wstring command) {
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process))
+        return GetLastError();
+    DWORD code = STILL_ACTIVE;
+    if (WaitForSingleObject(process.hProcess, 120000) == WAIT_OBJECT_0)
+        GetExitCodeProcess(process.hProcess, &code);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return code;
+}
+
+std::wstring KnownFolder(int csidl) {
+    wchar_t path[MAX_PATH] = {};
+    SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path);
+    return path;
+}
+
+bool Exists(const std::wstring& path) {
+    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// The installer as a user runs it: silently, for every user; the program
+// then reads the demo card through the starter's Start-menu entry, and a
+// silent removal leaves nothing behind. QOR_MSI names the installer.
+TEST(Installer, InstallsRunsAndRemovesSilently) {
+    wchar_t msi[MAX_PATH] = {};
+    if (GetEnvironmentVariableW(L"QOR_MSI", msi, MAX_PATH) == 0) GTEST_SKIP() << "no QOR_MSI";
+    const std::wstring folder = KnownFolder(CSIDL_PROGRAM_FILES) + L"\\qor-demo";
+    // For every user; Wine's msiexec puts a per-machine product's entries
+    // into the user's own Start menu.
+    std::wstring menu = KnownFolder(CSIDL_COMMON_PROGRAMS) + L"\\QOR Card Reader Demo";
+    RunToEnd(L"msiexec /x \"" + std::wstring(msi) + L"\" /qn");  // what an earlier run left
+
+    ASSERT_EQ(RunToEnd(L"msiexec /i \"" + std::wstring(msi) + L"\" /qn"), 0u);
+    if (!Exists(menu)) menu = KnownFolder(CSIDL_PROGRAMS) + L"\\QOR Card Reader Demo";
+    for (const wchar_t* file : kUnzippedFiles) EXPECT_TRUE(Exists(folder + L"\\" + file)) << file;
+    EXPECT_TRUE(Exists(folder + L"\\README.txt"));
+    EXPECT_TRUE(Exists(menu + L"\\QOR Card Reader Demo.lnk"));
+    {
+        const Program starter(menu + L"\\Try with the simulator.lnk", Program::AsShell{});
+        ASSERT_NE(starter.Window(), nullptr) << "the installed starter showed no window";
+        starter.Click("cmdOpenCom");
+        starter.Click("btnReadCard");
+        EXPECT_EQ(starter.Text("edCardSn"), L"0000B2C3D4");
+        DWORD demoId = 0;
+        GetWindowThreadProcessId(starter.Window(), &demoId);
+        const HANDLE demo = OpenProcess(SYNCHRONIZE, FALSE, demoId);
+        const HANDLE simulator = OpenParent(demoId);
+        PostMessageW(starter.Window(), WM_CLOSE, 0, 0);
+        EXPECT_EQ(WaitForSingleObject(demo, 10000), WAIT_OBJECT_0);
+        EXPECT_EQ(WaitForSingleObject(simulator, 10000), WAIT_OBJECT_0);
+        CloseHandle(demo);
+        CloseHandle(simulator);
+    }
+
+    EXPECT_EQ(RunToEnd(L"msiexec /x \"" + std::wstring(msi) + L"\" /qn"), 0u);
+    EXPECT_FALSE(Exists(folder)) << "left behind: the program's folder";
+    EXPECT_FALSE(Exists(menu)) << "left behind: the Start-menu folder";
+}
 
 }  // namespace
