@@ -75,21 +75,21 @@ protected:
         GetTempPathW(MAX_PATH, temp);
         const std::wstring parent = std::wstring(temp) + L"qor-starter-test";
         CreateDirectoryW(parent.c_str(), nullptr);
-        folder_ = parent + L"\\" + GetParam().folder;
-        CreateDirectoryW(folder_.c_str(), nullptr);
+        unzipped = parent + L"\\" + GetParam().folder;
+        CreateDirectoryW(unzipped.c_str(), nullptr);
         for (const wchar_t* file : kUnzippedFiles) {
             ASSERT_TRUE(CopyFileW((demo::OwnFolder() + L"\\" + file).c_str(),
-                                  (folder_ + L"\\" + file).c_str(), FALSE))
+                                  (unzipped + L"\\" + file).c_str(), FALSE))
                 << file;
         }
     }
     // The programs' processes may take a moment more to let go of the folder.
     void TearDown() override {
-        for (const wchar_t* file : kUnzippedFiles) DeleteFileW((folder_ + L"\\" + file).c_str());
-        for (int i = 0; i < 100 && !RemoveDirectoryW(folder_.c_str()); ++i) Sleep(50);
-        RemoveDirectoryW(folder_.substr(0, folder_.find_last_of(L'\\')).c_str());
+        for (const wchar_t* file : kUnzippedFiles) DeleteFileW((unzipped + L"\\" + file).c_str());
+        for (int i = 0; i < 100 && !RemoveDirectoryW(unzipped.c_str()); ++i) Sleep(50);
+        RemoveDirectoryW(unzipped.substr(0, unzipped.find_last_of(L'\\')).c_str());
     }
-    std::wstring folder_;
+    std::wstring unzipped;  // the folder the files are copied into
 };
 
 // The process that started `child`, opened to wait for or to end it.
@@ -109,7 +109,7 @@ HANDLE OpenParent(DWORD child) {
 
 TEST_P(Starter, ServesComOneWhileTheWindowIsOpenAndEndsWithIt) {
     // As a double click starts it.
-    const Program starter(L"\"" + folder_ + L"\\Try-with-simulator.cmd\"", true);
+    const Program starter(L"\"" + unzipped + L"\\Try-with-simulator.cmd\"", true);
     ASSERT_NE(starter.Window(), nullptr) << "the starter showed no window";
 
     starter.Click("cmdOpenCom");
