@@ -283,9 +283,11 @@ void Form1::Rescale() {
     for (std::size_t i = 0; i < window::kControls.size(); ++i) {
         HWND control = controls_[i];
         SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(FontOf(i)), redraw);
+        // Drawn afresh where it goes: the pixels it had, which a move would
+        // copy along, show its text at the old size.
         const RECT at = Placement(i);
         SetWindowPos(control, nullptr, at.left, at.top, at.right - at.left, at.bottom - at.top,
-                     SWP_NOZORDER | SWP_NOACTIVATE);
+                     SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOCOPYBITS);
     }
     FitComboHeights();
 }
