@@ -67,7 +67,12 @@ void ReaderController::ReadCardNumber(std::int32_t cardType, std::int32_t codeTy
     std::ranges::fill(sn, 0);
     const std::int32_t result = WhileBusy(
         [&] { return library_.CRReadCardSN(state_.ReadCardAux(), sn.data(), cardType, codeType); });
-    ReportBindFailure();
+    // A read that never reached a library has no result of its own to
+    // show: the line logged says why, and the box is emptied.
+    if (ReportBindFailure()) {
+        view_.SetCardSn("");
+        return;
+    }
     if (result != 0) {
         // The box must never show a number that was not just read.
         view_.SetCardSn("");
@@ -87,10 +92,11 @@ void ReaderController::ShutdownPort() noexcept {
 
 // The loader's reason quotes the library's file name and the symbols it
 // lacks, which the file's maker chose: shown as text only, as a card number is.
-void ReaderController::ReportBindFailure() {
+bool ReaderController::ReportBindFailure() {
     const std::string reason = library_.BindFailure();
-    if (!reason.empty())
-        view_.AppendLog(std::string(texts::kLibraryUnavailable) + TextOnly(reason));
+    if (reason.empty()) return false;
+    view_.AppendLog(std::string(texts::kLibraryUnavailable) + TextOnly(reason));
+    return true;
 }
 
 }  // namespace qor

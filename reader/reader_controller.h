@@ -60,7 +60,8 @@ private:
     // One library call, with the window showing that it waits for it.
     template <typename Call>
     std::int32_t WhileBusy(Call call) noexcept;
-    void ReportBindFailure();
+    // Logs why the last call could not reach the library; true if it could not.
+    bool ReportBindFailure();
 
     ReaderLibrary& library_;
     ReaderView& view_;

@@ -6,6 +6,7 @@
 #include "responder.h"
 #include "serial_line_posix.h"
 #include "serve_posix.h"
+#include "system_failure.h"
 #include "then_program_posix.h"
 
 #include <signal.h>
@@ -14,7 +15,6 @@
 #include <exception>
 #include <iostream>
 #include <optional>
-#include <system_error>
 #include <vector>
 
 namespace {
@@ -28,10 +28,10 @@ qorplatform::FileDescriptor TakeOverSignals() {
     sigemptyset(&set);
     for (int signo : {SIGINT, SIGTERM, SIGHUP, SIGCHLD}) sigaddset(&set, signo);
     if (::sigprocmask(SIG_BLOCK, &set, nullptr) != 0)
-        throw std::system_error(errno, std::generic_category(), "cannot block signals");
+        throw qorsim::SystemFailure("cannot block signals");
     qorplatform::FileDescriptor fd(::signalfd(-1, &set, SFD_CLOEXEC));
     if (fd.Get() < 0)
-        throw std::system_error(errno, std::generic_category(), "cannot watch signals");
+        throw qorsim::SystemFailure("cannot watch signals");
     return fd;
 }
 
@@ -73,13 +73,14 @@ int Run(int argc, char** argv) {
     std::cout.flush();
     if (!std::cout) throw std::runtime_error("cannot write the line's path to stdout");
 
-    std::optional<pid_t> program;
-    if (options.then) program = qorsim::StartProgram(*options.then);
+    // Made last, so it is ended first, before the alias goes.
+    std::optional<qorsim::ThenProgram> program;
+    if (options.then) program.emplace(*options.then);
 
     std::ostream* log = options.verbose ? &std::cerr : nullptr;
     qorsim::Responder responder(options.reader);
     qorsim::Conversation conversation(responder, log);
-    qorsim::Serve(line, signals.Get(), conversation, program, log);
+    qorsim::Serve(line, signals.Get(), conversation, program ? &*program : nullptr, log);
     return 0;
 }
 

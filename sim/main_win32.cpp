@@ -67,13 +67,13 @@ int Run(int argc, wchar_t** argv) {
     }
     if (!std::cout) throw std::runtime_error("cannot write the line's path to stdout");
 
-    qorplatform::Handle program;
-    if (options.then) program = qorsim::StartProgram(*options.then);
+    std::optional<qorsim::ThenProgram> program;
+    if (options.then) program.emplace(*options.then);
 
     std::ostream* log = options.verbose ? &std::cerr : nullptr;
     qorsim::Responder responder(options.reader);
     qorsim::Conversation conversation(responder, log);
-    const qorsim::StopWhen stop{stopRequested, program.Valid() ? program.Get() : nullptr};
+    const qorsim::StopWhen stop{stopRequested, program ? program->Process() : nullptr};
     if (device)
         qorsim::ServeLine(device->Get(), conversation, stop, log);
     else

@@ -4,7 +4,6 @@
 
 #include <poll.h>
 #include <sys/signalfd.h>
-#include <sys/wait.h>
 #include <unistd.h>
 #include <array>
 #include <cerrno>
@@ -30,21 +29,14 @@ void WriteAll(int fd, const std::vector<std::uint8_t>& bytes) {
     }
 }
 
-// Whether `program` has ended; reaps it when it has.
-bool HasEnded(pid_t program) {
-    int status = 0;
-    const pid_t done = ::waitpid(program, &status, WNOHANG);
-    return done == program || (done < 0 && errno == ECHILD);
-}
-
 }  // namespace
 
-void Serve(int line, int signals, Conversation& conversation, std::optional<pid_t> program,
+void Serve(int line, int signals, Conversation& conversation, ThenProgram* program,
            std::ostream* log) {
     constexpr int kStalledFrameMs = static_cast<int>(Conversation::kStalledFrame.count());
     std::array<pollfd, 2> watched{pollfd{line, POLLIN, 0}, pollfd{signals, POLLIN, 0}};
     // A program that ended before the signal was watched for is found here.
-    if (program && HasEnded(*program)) return;
+    if (program != nullptr && program->HasEnded()) return;
     for (;;) {
         const int timeout = conversation.HoldsPartialFrame() ? kStalledFrameMs : -1;
         const int ready = ::poll(watched.data(), watched.size(), timeout);
@@ -62,7 +54,7 @@ void Serve(int line, int signals, Conversation& conversation, std::optional<pid_
             if (::read(signals, &info, sizeof info) != static_cast<ssize_t>(sizeof info))
                 throw SystemFailure("cannot read the signal");
             if (info.ssi_signo == SIGCHLD) {
-                if (!program || !HasEnded(*program)) continue;
+                if (program == nullptr || !program->HasEnded()) continue;
                 if (log) *log << "qor-sim: stopping, the --then program has ended" << std::endl;
                 return;
             }

@@ -6,10 +6,28 @@
 
 namespace qorsim {
 
-// Starts `program` (looked up in PATH when it has no slash) with no
-// arguments, in this process's environment, with the signal mask and the
-// SIGPIPE disposition a program expects rather than the simulator's. Gives
-// its pid; throws std::runtime_error when it cannot be started.
-pid_t StartProgram(const std::string& program);
+// The --then program, which lives no longer than the simulator: however the
+// simulator leaves (a signal, an error, its own end), a program still
+// running is sent SIGTERM and waited for, so no window goes on using a port
+// nobody serves any more.
+class ThenProgram {
+public:
+    // Starts `program` (looked up in PATH when it has no slash) with no
+    // arguments, in this process's environment, with the signal mask and
+    // the SIGPIPE disposition a program expects rather than the
+    // simulator's. Throws std::runtime_error when it cannot be started.
+    explicit ThenProgram(const std::string& program);
+    // Ends it as above; SIGKILL if it has not ended 3 s after SIGTERM.
+    ~ThenProgram();
+    ThenProgram(const ThenProgram&) = delete;
+    ThenProgram& operator=(const ThenProgram&) = delete;
+
+    // Whether it has ended; reaps it when it has.
+    bool HasEnded();
+
+private:
+    pid_t pid_ = -1;
+    bool ended_ = false;
+};
 
 }  // namespace qorsim

@@ -2,13 +2,29 @@
 
 #include "handle_win32.h"
 
+#include <windows.h>
+
 #include <string>
 
 namespace qorsim {
 
-// Starts `program` (UTF-8; found as CreateProcessW finds a command) with no
-// arguments and gives its process handle, which is signalled when it ends.
-// Throws std::runtime_error when it cannot be started.
-qorplatform::Handle StartProgram(const std::string& program);
+// The --then program, which lives no longer than the simulator: it runs in a
+// job that the system ends as soon as the simulator's handle to it closes,
+// however the simulator ends (its console closed, Ctrl+Break, an error, or
+// killed outright), so no window goes on using a port nobody serves.
+class ThenProgram {
+public:
+    // Starts `program` (UTF-8; found as CreateProcessW finds a command) with
+    // no arguments. Throws std::runtime_error when it cannot be started in
+    // the job.
+    explicit ThenProgram(const std::string& program);
+
+    // Signalled when the program ends.
+    HANDLE Process() const { return process_.Get(); }
+
+private:
+    qorplatform::Handle job_;
+    qorplatform::Handle process_;
+};
 
 }  // namespace qorsim

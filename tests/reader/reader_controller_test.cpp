@@ -201,7 +201,7 @@ TEST_F(ReaderControllerTest, UnboundLibraryIsReportedBeforeEachCommandsOwnLines)
               (Events{reason, "cmdOpenCom=1", "cmdCloseCom=0", "log:关闭串口失败", "log:"}));
     view.events.clear();
     controller.ReadCardNumber(2, 3);
-    EXPECT_EQ(view.events, (Events{reason, "edCardSn=", "log:读取卡号失败：-1"}));
+    EXPECT_EQ(view.events, (Events{reason, "edCardSn="})) << "no made-up result";
     view.events.clear();
     controller.ShutdownPort();
     EXPECT_TRUE(view.events.empty());

@@ -154,6 +154,28 @@ TEST(SimThen, StartsTheProgramOnceServedAndEndsWithIt) {
     EXPECT_FALSE(fs::exists(fs::symlink_status(runtime.Alias("COM4"))));
 }
 
+// A signal ends the simulator and its program with it: by the time the
+// simulator has exited, the program has had SIGTERM and has been waited for.
+TEST(SimThen, EndsTheProgramWhenStopped) {
+    PrivateRuntimeDir runtime;
+    const fs::path program = runtime.Path() / "program";
+    const fs::path pid = runtime.Path() / "pid";
+    std::ofstream(program) << "#!/bin/sh\necho $$ > " << pid << "\nexec sleep 60\n";
+    fs::permissions(program, fs::perms::owner_all);
+
+    SimProcess sim({"--port", "COM4", "--then", program.string()});
+    ASSERT_FALSE(sim.FirstLine().empty()) << sim.ErrorOutput();
+    pid_t child = 0;
+    for (int i = 0; i < 500 && child == 0; ++i) {
+        std::ifstream(pid) >> child;
+        if (child == 0) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    ASSERT_GT(child, 0);
+    ::kill(sim.Pid(), SIGTERM);
+    EXPECT_EQ(sim.WaitForExit(std::chrono::seconds(2)), 0);
+    EXPECT_EQ(::kill(child, 0), -1) << "the program outlived the simulator";
+}
+
 using Bytes = std::vector<std::uint8_t>;
 
 // One answer from `fd`: a whole frame, as long as its LEN says (STX, SEQ,

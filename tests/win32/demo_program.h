@@ -4,6 +4,8 @@
 // driven from outside through its controls, as a test tool drives any
 // Windows program. Shared by the program and end-to-end tests.
 #include <windows.h>
+// After windows.h, which it needs.
+#include <shellapi.h>
 
 #include <string>
 #include <string_view>
@@ -29,20 +31,31 @@ public:
     Program(std::wstring command, bool windowOfAnyProcess) : anyProcess_(windowOfAnyProcess) {
         STARTUPINFOW startup = {};
         startup.cb = sizeof startup;
-        started_ = CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                                  nullptr, &startup, &process_) != 0;
-        if (!started_) return;
+        if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                            &startup, &process_))
+            return;
         if (!anyProcess_) WaitForInputIdle(process_.hProcess, 20000);
-        for (int i = 0; i < 400 && window_ == nullptr; ++i) {
-            EnumWindows(&Program::Match, reinterpret_cast<LPARAM>(this));
-            if (window_ == nullptr) Sleep(50);
-        }
+        FindItsWindow();
+    }
+    // Opens `file` (a shortcut, say) as a double click in Explorer does; the
+    // window is found by its class, in whichever process that starts. (Wine
+    // gives no process for a shortcut: WaitForExit then has none to wait for.)
+    struct AsShell {};
+    Program(const std::wstring& file, AsShell) : anyProcess_(true) {
+        SHELLEXECUTEINFOW open = {};
+        open.cbSize = sizeof open;
+        open.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_NOASYNC;
+        open.lpFile = file.c_str();
+        open.nShow = SW_SHOWNORMAL;
+        if (!ShellExecuteExW(&open)) return;
+        process_.hProcess = open.hProcess;
+        FindItsWindow();
     }
     ~Program() {
-        if (!started_) return;
+        if (process_.hProcess == nullptr) return;
         if (WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT)
             TerminateProcess(process_.hProcess, 99);
-        CloseHandle(process_.hThread);
+        if (process_.hThread != nullptr) CloseHandle(process_.hThread);
         CloseHandle(process_.hProcess);
     }
     Program(const Program&) = delete;
@@ -86,6 +99,13 @@ public:
     }
 
 private:
+    // Waits up to 20 s for it.
+    void FindItsWindow() {
+        for (int i = 0; i < 400 && window_ == nullptr; ++i) {
+            EnumWindows(&Program::Match, reinterpret_cast<LPARAM>(this));
+            if (window_ == nullptr) Sleep(50);
+        }
+    }
     static BOOL CALLBACK Match(HWND window, LPARAM self) {
         auto* program = reinterpret_cast<Program*>(self);
         if (!IsWindowVisible(window)) return TRUE;
@@ -104,7 +124,6 @@ private:
     }
 
     bool anyProcess_ = false;
-    bool started_ = false;
     PROCESS_INFORMATION process_ = {};
     HWND window_ = nullptr;
 };

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "message_list.h"
@@ -24,6 +25,11 @@ constexpr wchar_t kClassName[] = L"Form1";
 constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 // The icon the executable's resources carry under this ID, if any.
 constexpr WORD kIconId = 1;
+// Touch and pen input from Windows 8 on, WM_NCPOINTERUPDATE to
+// WM_POINTERHWHEEL; the Windows 7 headers the program is built with do not
+// name them.
+constexpr UINT kFirstPointerMessage = 0x0241;
+constexpr UINT kLastPointerMessage = 0x024F;
 
 std::wstring Text(HWND control) {
     std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(control)) + 1, L'\0');
@@ -157,14 +163,15 @@ void RegisterFormClass(HINSTANCE instance, WNDPROC procedure) {
 
 }  // namespace
 
-Form1::Form1(ReaderLibrary& library) : controller_(library, *this) {
+Form1::Form1(ReaderLibrary& library, const DpiFunctions& dpi)
+    : controller_(library, *this), dpiFunctions_(dpi) {
     HINSTANCE instance = GetModuleHandleW(nullptr);
     RegisterFormClass(instance, &Form1::Procedure);
     // WM_NCCREATE sets window_.
     CreateWindowExW(0, kClassName, Widen(window::kCaption).c_str(), kWindowStyle, CW_USEDEFAULT,
                     CW_USEDEFAULT, 0, 0, nullptr, nullptr, instance, this);
     if (window_ == nullptr) return;
-    dpi_ = GetDpiForWindow(window_);
+    dpi_ = dpiFunctions_.ForWindow(window_);
     MakeFonts();
     BuildControls();
     FitComboHeights();
@@ -278,16 +285,18 @@ void Form1::Rescale() {
     for (std::size_t i = 0; i < window::kControls.size(); ++i) {
         HWND control = controls_[i];
         SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(FontOf(i)), redraw);
+        // Drawn afresh where it goes: the pixels it had, which a move would
+        // copy along, show its text at the old size.
         const RECT at = Placement(i);
         SetWindowPos(control, nullptr, at.left, at.top, at.right - at.left, at.bottom - at.top,
-                     SWP_NOZORDER | SWP_NOACTIVATE);
+                     SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOCOPYBITS);
     }
     FitComboHeights();
 }
 
 void Form1::Centre() {
     RECT frame = {0, 0, Scale(window::kClientWidthTwips), Scale(window::kClientHeightTwips)};
-    AdjustWindowRectExForDpi(&frame, kWindowStyle, FALSE, 0, dpi_);
+    dpiFunctions_.AdjustFrame(frame, kWindowStyle, 0, dpi_);
     const int width = frame.right - frame.left;
     const int height = frame.bottom - frame.top;
     MONITORINFO monitor = {};
@@ -335,6 +344,10 @@ LRESULT Form1::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         case WM_DPICHANGED: {
             dpi_ = HIWORD(wParam);
+            // The controls hold the old fonts until Rescale hands them the
+            // new ones: only then may the old ones go.
+            const Font oldWindowFont = std::move(windowFont_);
+            const Font oldOwnFont = std::move(ownFont_);
             MakeFonts();
             Rescale();
             const RECT& suggested = *reinterpret_cast<const RECT*>(lParam);
@@ -407,14 +420,19 @@ void Form1::SetBusy(bool busy) {
         return;
     }
     SetCursor(cursorBeforeCall_);
-    // The clicks and keys made during the call wait in the queue now. They
-    // were meant for a window that could not answer, so they go; Alt+F4,
-    // the keyboard's way to close the window, still closes it.
+    // The clicks, keys and touches made during the call wait in the queue
+    // now, on the title bar too. They were meant for a window that could not
+    // answer, so they go; Alt+F4 and the close box, the ways to close the
+    // window, still close it.
     MSG message;
     bool closeAsked = false;
     while (PeekMessageW(&message, nullptr, WM_KEYFIRST, WM_KEYLAST, PM_REMOVE))
         closeAsked |= message.message == WM_SYSKEYDOWN && message.wParam == VK_F4;
     while (PeekMessageW(&message, nullptr, WM_MOUSEFIRST, WM_MOUSELAST, PM_REMOVE)) {
+    }
+    while (PeekMessageW(&message, nullptr, WM_NCMOUSEMOVE, WM_NCXBUTTONDBLCLK, PM_REMOVE))
+        closeAsked |= message.message == WM_NCLBUTTONDOWN && message.wParam == HTCLOSE;
+    while (PeekMessageW(&message, nullptr, kFirstPointerMessage, kLastPointerMessage, PM_REMOVE)) {
     }
     if (closeAsked && window_ != nullptr) PostMessageW(window_, WM_SYSCOMMAND, SC_CLOSE, 0);
 }

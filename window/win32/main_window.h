@@ -8,6 +8,7 @@
 #include <type_traits>
 
 #include "control_table.h"
+#include "dpi_functions.h"
 #include "reader_controller.h"
 #include "reader_library.h"
 #include "reader_view.h"
@@ -25,7 +26,9 @@ class Form1 final : public ReaderView {
 public:
     // `library` must outlive the window: closing or destroying the window
     // still calls into it. The window starts hidden; show it with ShowWindow.
-    explicit Form1(ReaderLibrary& library);
+    // `dpi` tells the DPI the window is laid out for (tests choose the
+    // system DPI alone, as Windows before 10 has it).
+    explicit Form1(ReaderLibrary& library, const DpiFunctions& dpi = DpiFunctions::OfThisSystem());
     ~Form1() override;
 
     Form1(const Form1&) = delete;
@@ -63,6 +66,7 @@ private:
     HWND Control(window::ControlName name) const { return controls_[name.row]; }
 
     ReaderController controller_;
+    const DpiFunctions& dpiFunctions_;
     HWND window_ = nullptr;
     UINT dpi_ = USER_DEFAULT_SCREEN_DPI;
     Font windowFont_;

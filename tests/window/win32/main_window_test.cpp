@@ -48,8 +48,8 @@ std::vector<std::wstring> Lines(HWND list) {
 }
 
 // Where the table puts a control in the window's client area, in pixels at
-// 96 DPI.
-RECT Expected(std::size_t index) {
+// `dpi`, rounded as TwipsToPixels rounds at 96 DPI.
+RECT Expected(std::size_t index, int dpi = 96) {
     const ControlRow& row = qor::window::kControls[index];
     int left = row.left, top = row.top;
     for (std::size_t outer = qor::window::kContainerRows[index]; outer != qor::window::kNoRow;
@@ -57,9 +57,21 @@ RECT Expected(std::size_t index) {
         left += qor::window::kControls[outer].left;
         top += qor::window::kControls[outer].top;
     }
-    using qor::window::TwipsToPixels;
-    return {TwipsToPixels(left), TwipsToPixels(top), TwipsToPixels(left) + TwipsToPixels(row.width),
-            TwipsToPixels(top) + TwipsToPixels(row.height)};
+    const auto pixels = [dpi](int twips) { return (twips * dpi + 720) / 1440; };
+    return {pixels(left), pixels(top), pixels(left) + pixels(row.width),
+            pixels(top) + pixels(row.height)};
+}
+
+std::vector<LONG> Corners(const RECT& rect) {
+    return {rect.left, rect.top, rect.right, rect.bottom};
+}
+
+// A control's place in the window's client area.
+RECT Shown(HWND control) {
+    RECT shown = {};
+    GetWindowRect(control, &shown);
+    MapWindowPoints(nullptr, GetParent(control), reinterpret_cast<POINT*>(&shown), 2);
+    return shown;
 }
 
 struct Look {
@@ -178,13 +190,7 @@ TEST_F(WindowTest, EveryRowOfTheTableIsOneControlInItsPlace) {
             EXPECT_EQ(Text(control), Widen(row.text));
         }
 
-        RECT shown = {};
-        GetWindowRect(control, &shown);
-        MapWindowPoints(nullptr, Form(), reinterpret_cast<POINT*>(&shown), 2);
-        const RECT expected = Expected(index);
-        EXPECT_EQ(
-            (std::vector<LONG>{shown.left, shown.top, shown.right, shown.bottom}),
-            (std::vector<LONG>{expected.left, expected.top, expected.right, expected.bottom}));
+        EXPECT_EQ(Corners(Shown(control)), Corners(Expected(index)));
 
         LOGFONTW font = {};
         GetObjectW(reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)), sizeof font,
@@ -203,10 +209,7 @@ TEST_F(WindowTest, EveryRowOfTheTableIsOneControlInItsPlace) {
         }
     }
     // Spot checks that do not go through the table's arithmetic.
-    RECT codeType = {};
-    GetWindowRect(Find("edCodeType"), &codeType);
-    MapWindowPoints(nullptr, Form(), reinterpret_cast<POINT*>(&codeType), 2);
-    EXPECT_EQ((std::vector<LONG>{codeType.left, codeType.top, codeType.right, codeType.bottom}),
+    EXPECT_EQ(Corners(Shown(Find("edCodeType"))),
               (std::vector<LONG>{112, 208, 112 + 193, 208 + 20}));
     EXPECT_EQ(Text(Find("Label6")), std::wstring(L"通讯超时") + wchar_t(0xE1A0));
     EXPECT_EQ(Text(Find("Label8")), L"校验柆");
@@ -288,6 +291,64 @@ TEST_F(WindowTest, EveryListDropsToJustItsEntries) {
     }
 }
 
+// Counts, at `deadFonts`, the controls handed a new font while the one they
+// held was already deleted.
+LRESULT CALLBACK NoteDeadFont(HWND control, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                              DWORD_PTR deadFonts) {
+    if (message == WM_SETFONT) {
+        const auto held = reinterpret_cast<HGDIOBJ>(DefSubclassProc(control, WM_GETFONT, 0, 0));
+        if (held != nullptr && GetObjectType(held) != OBJ_FONT)
+            ++*reinterpret_cast<int*>(deadFonts);
+    }
+    return DefSubclassProc(control, message, wParam, lParam);
+}
+
+// Moved to a monitor of 144 DPI: every control keeps a live font throughout,
+// ends with one made for that DPI, and has its place at it.
+TEST_F(WindowTest, ADpiChangeRescalesEveryControlAndItsFont) {
+    Show();
+    int deadFonts = 0;
+    for (const ControlRow& row : qor::window::kControls)
+        SetWindowSubclass(Find(row), NoteDeadFont, 1, reinterpret_cast<DWORD_PTR>(&deadFonts));
+    constexpr int kDpi = 144;
+    RECT suggested = {};
+    GetWindowRect(Form(), &suggested);
+    suggested.right = suggested.left + (suggested.right - suggested.left) * 3 / 2;
+    suggested.bottom = suggested.top + (suggested.bottom - suggested.top) * 3 / 2;
+    SendMessageW(Form(), WM_DPICHANGED, MAKEWPARAM(kDpi, kDpi),
+                 reinterpret_cast<LPARAM>(&suggested));
+    Pump();
+    EXPECT_EQ(deadFonts, 0);
+    for (std::size_t index = 0; index < qor::window::kControls.size(); ++index) {
+        const ControlRow& row = qor::window::kControls[index];
+        SCOPED_TRACE(std::string(row.name));
+        HWND control = Find(row);
+        RemoveWindowSubclass(control, NoteDeadFont, 1);
+        EXPECT_EQ(Corners(Shown(control)), Corners(Expected(index, kDpi)));
+        LOGFONTW font = {};
+        ASSERT_EQ(GetObjectW(reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)),
+                             sizeof font, &font),
+                  static_cast<int>(sizeof font))
+            << "not a live font";
+        EXPECT_EQ(font.lfHeight, row.name == "Frame2" ? -17 : -18) << "8.25 or 9 pt at 144 DPI";
+    }
+}
+
+// Windows 7, 8 and 8.1 lack the per-monitor functions: the window is then
+// laid out at the system DPI, in the system's frame for it.
+TEST(WindowWithoutPerMonitorDpi, IsLaidOutAtTheSystemDpi) {
+    FakeLibrary library;
+    const qor::Form1 form(library, qor::DpiFunctions::SystemOnly());
+    RECT client = {};
+    GetClientRect(form.Handle(), &client);
+    EXPECT_EQ(Corners(client), (std::vector<LONG>{0, 0, 586, 363}));
+    for (std::size_t index = 0; index < qor::window::kControls.size(); ++index) {
+        SCOPED_TRACE(std::string(qor::window::kControls[index].name));
+        EXPECT_EQ(Corners(Shown(GetDlgItem(form.Handle(), qor::window::kControls[index].id))),
+                  Corners(Expected(index)));
+    }
+}
+
 // --- keyboard ---------------------------------------------------------------
 
 TEST_F(WindowTest, TabRunsByTabIndexAndSkipsDisabledButtons) {
@@ -364,8 +425,9 @@ TEST_F(WindowTest, ReadPassesThePositionOfExactlyTheShownText) {
     EXPECT_EQ(Lines(Find("edMsg")).front(), L"读取卡号：0000B2C3D4");
 }
 
-// The operator's clicks and keys during a slow read wait in the queue; they
-// go when the read is over, but for Alt+F4, which still closes the window.
+// The operator's clicks, keys and touches during a slow read wait in the
+// queue; they go when the read is over, but for Alt+F4 and the close box,
+// which still close the window.
 TEST_F(WindowTest, InputMadeWhileALibraryCallRunsIsDropped) {
     Show();
     HWND read = Find("btnReadCard");
@@ -378,9 +440,13 @@ TEST_F(WindowTest, InputMadeWhileALibraryCallRunsIsDropped) {
         PostMessageW(read, WM_LBUTTONUP, 0, MAKELPARAM(4, 4));
         PostMessageW(read, WM_KEYDOWN, VK_SPACE, 1);
         PostMessageW(read, WM_KEYUP, VK_SPACE, 1 | 0xC0000000);
+        PostMessageW(read, WM_NCMOUSEMOVE, HTCAPTION, 0);
+        PostMessageW(read, 0x0246, 1, 0);  // WM_POINTERDOWN, which 7's headers do not name
         return 0;
     };
     Click("btnReadCard");
+    MSG left = {};
+    EXPECT_FALSE(PeekMessageW(&left, read, 0, 0, PM_NOREMOVE)) << "left: " << left.message;
     Pump();
     EXPECT_EQ(library.reads.size(), 1u);
     EXPECT_EQ(during, LoadCursorW(nullptr, IDC_WAIT));
@@ -394,6 +460,17 @@ TEST_F(WindowTest, InputMadeWhileALibraryCallRunsIsDropped) {
     EXPECT_EQ(library.reads.size(), 2u);
     EXPECT_EQ(Form(), nullptr) << "Alt+F4 during the read closes the window after it";
     EXPECT_EQ(library.closes, 1);
+
+    form = std::make_unique<qor::Form1>(library);
+    Show();
+    library.onRead = [&](std::int32_t&, unsigned char*) {
+        PostMessageW(Form(), WM_NCLBUTTONDOWN, HTCLOSE, 0);
+        return 0;
+    };
+    Click("btnReadCard");
+    Pump();
+    EXPECT_EQ(Form(), nullptr)
+        << "the close box pressed during the read closes the window after it";
 }
 
 // --- the message list -------------------------------------------------------
