@@ -70,7 +70,8 @@ SimPipe OpenSimPipe(std::string_view portName, PipeServerCheck serverCheck) {
         return {busy ? SimPipe::State::Busy : SimPipe::State::NotServed, Handle()};
     }
     Handle opened(handle);
-    if (GetFileType(handle) != FILE_TYPE_PIPE || !serverCheck(handle)) return {};
+    if (GetFileType(handle) != FILE_TYPE_PIPE || !caller->Owns(handle) || !serverCheck(handle))
+        return {};
     return {SimPipe::State::Opened, std::move(opened)};
 }
 

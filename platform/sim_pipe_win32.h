@@ -41,8 +41,8 @@ struct SimPipe {
 };
 
 // For the port name `portName`: opens the client end of its pipe when this
-// user's claim on the port is there and `serverCheck` accepts its server;
-// closes it again when the check refuses.
+// user's claim on the port is there, the pipe is owned by this user too and
+// `serverCheck` accepts its server; closes it again when a check refuses.
 SimPipe OpenSimPipe(std::string_view portName, PipeServerCheck serverCheck = ServerRunsAsCaller);
 
 }  // namespace qorplatform

@@ -418,6 +418,17 @@ TEST_F(PipeSimTest, AnotherUsersBusyPipeLeavesThePortToTheSystem) {
     EXPECT_NE(sim.Output().find("another user"), std::string::npos) << sim.Output();
 }
 
+TEST_F(PipeSimTest, APipeOwnedByAnotherUserIsNotTheSimulatorsWhateverServesIt) {
+    // Claimed as this user's simulator claims it; the pipe's server is this
+    // very process, of this user too.
+    const std::optional<qorplatform::ProcessUser> self =
+        qorplatform::ProcessUser::Of(GetCurrentProcess());
+    ASSERT_TRUE(self);
+    const AnotherUser other;
+    const ClaimAndPipe foreign(self->Sid(), other.sid);
+    EXPECT_EQ(CROpenCom(kPipePort, 9600), QOR_E_NO_DEVICE);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
