@@ -12,7 +12,8 @@ SystemLocale SystemLocale::FromEnvironment() {
     wchar_t separator[8] = {};
     if (GetLocaleInfoEx(LOCALE_NAME_USER_DEFAULT, LOCALE_SDECIMAL, separator, 8) > 1) {
         char utf8[32];
-        const int n = WideCharToMultiByte(CP_UTF8, 0, separator, -1, utf8, sizeof utf8, nullptr, nullptr);
+        const int n =
+            WideCharToMultiByte(CP_UTF8, 0, separator, -1, utf8, sizeof utf8, nullptr, nullptr);
         if (n > 1) result.decimalSeparator.assign(utf8, static_cast<std::size_t>(n - 1));
     }
     return result;

@@ -134,8 +134,9 @@ void BenchStartupAndMemory() {
         const std::vector<double> mine = figures(ourLaunches, figure);
         const std::vector<double> theirs = figures(bareLaunches, figure);
         if (mine.size() != kLaunches || theirs.size() != kLaunches) {
-            Row(measure, std::to_string(2 * kLaunches - mine.size() - theirs.size()) +
-                             " launches failed", goal, false);
+            Row(measure,
+                std::to_string(2 * kLaunches - mine.size() - theirs.size()) + " launches failed",
+                goal, false);
             return;
         }
         const double ratio = Median(mine) / Median(theirs);

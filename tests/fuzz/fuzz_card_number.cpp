@@ -32,7 +32,7 @@ int CodePoints(const std::string& text) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static const qor::CodePage kPages[] = {qor::CodePage("ANSI_X3.4-1968"), qor::CodePage("CP936"),
-                                          qor::CodePage("UTF-8")};
+                                           qor::CodePage("UTF-8")};
     if (size == 0) return 0;
     const qor::CodePage& page = kPages[data[0] % 3];
     ++data;

@@ -15,8 +15,7 @@ constexpr std::uint32_t kMarkWord = 0x514F5221;  // "QOR!"
 
 // The XInput 2 events that are a click, a key or a touch: key press and
 // release, button press and release (2-5), touch begin, update, end (18-20).
-constexpr std::uint16_t kXiKeyPress = 2, kXiButtonRelease = 5, kXiTouchBegin = 18,
-                        kXiTouchEnd = 20;
+constexpr std::uint16_t kXiKeyPress = 2, kXiButtonRelease = 5, kXiTouchBegin = 18, kXiTouchEnd = 20;
 
 bool IsMark(const xcb_generic_event_t& event) {
     if ((event.response_type & 0x7F) != XCB_CLIENT_MESSAGE) return false;

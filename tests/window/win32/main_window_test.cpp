@@ -560,8 +560,7 @@ TEST_F(MessageListTest, OnlyALineCutOffShowsWholeAsATip) {
         for (int i = 0; i < 200 && shown.empty(); ++i) {
             Sleep(10);
             Pump();
-            EnumThreadWindows(GetCurrentThreadId(), NoteShownTip,
-                              reinterpret_cast<LPARAM>(&shown));
+            EnumThreadWindows(GetCurrentThreadId(), NoteShownTip, reinterpret_cast<LPARAM>(&shown));
         }
         return shown;
     };
