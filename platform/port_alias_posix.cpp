@@ -60,6 +60,12 @@ bool AliasIsLive(const std::string& alias) {
     return held;
 }
 
+bool AliasStillLeadsTo(const std::string& alias, dev_t device) {
+    struct stat now {};
+    return AliasIsLive(alias) && ::stat(alias.c_str(), &now) == 0 && S_ISCHR(now.st_mode) &&
+           now.st_rdev == device;
+}
+
 AliasLock::AliasLock(const std::string& alias) : path_(LockPathOf(alias)) {
     // Each round is lost only to a holder letting go at that moment; a bound
     // keeps a folder that changes under our feet from holding us forever.

@@ -26,6 +26,12 @@ std::string AliasPath(const std::string& folder, const std::string& port);
 // a simulator starting. Does not judge the folder: see AliasFolderIsTrusted.
 bool AliasIsLive(const std::string& alias);
 
+// Whether the alias at `alias` is still live and leads to `device`, the
+// device that opening it gave: asked after the open, since the simulator may
+// have ended in between and another terminal (a shell's) taken its
+// terminal's name.
+bool AliasStillLeadsTo(const std::string& alias, dev_t device);
+
 // The lock a simulator holds on its alias, "<alias>.lock", for as long as
 // it serves it; the system lets go of it however the simulator ends.
 class AliasLock {

@@ -4,19 +4,14 @@
 #define QORPLATFORM_PORT_NAME_H
 
 #include <optional>
-#include <string>
 #include <string_view>
 
 namespace qorplatform {
 
 // n of a "COMn" name (COM1, com12; not COM0 or COM01); nothing for any
-// other name, which is then a path.
+// other name, which is then a path. Where each leads is the platform's
+// (port_name_posix.h, port_name_win32.h).
 std::optional<unsigned> ComPortNumber(std::string_view name);
-
-// The device path for `name` by this platform's rule (port_name_posix.h,
-// port_name_win32.h). Bytes are kept as they are, in the system's 8-bit
-// encoding.
-std::string ResolvePortName(std::string_view name);
 
 }  // namespace qorplatform
 

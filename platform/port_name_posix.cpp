@@ -8,9 +8,9 @@
 
 namespace qorplatform {
 
-std::string ResolvePortName(std::string_view name, const char* xdgRuntimeDir, uid_t uid) {
+ResolvedPort ResolvePortName(std::string_view name, const char* xdgRuntimeDir, uid_t uid) {
     const std::optional<unsigned> n = ComPortNumber(name);
-    if (!n) return std::string(name);
+    if (!n) return {std::string(name)};
 
     // A folder someone else could have made or written to, or an alias whose
     // simulator is gone, may lead to any terminal at all; the operator then
@@ -18,12 +18,12 @@ std::string ResolvePortName(std::string_view name, const char* xdgRuntimeDir, ui
     const std::string folder = AliasFolder(xdgRuntimeDir, uid);
     if (AliasFolderIsTrusted(folder, uid)) {
         const std::string alias = AliasPath(folder, "COM" + std::to_string(*n));
-        if (AliasIsLive(alias)) return alias;
+        if (AliasIsLive(alias)) return {alias, true};
     }
-    return "/dev/ttyS" + std::to_string(*n - 1);
+    return {"/dev/ttyS" + std::to_string(*n - 1)};
 }
 
-std::string ResolvePortName(std::string_view name) {
+ResolvedPort ResolvePortName(std::string_view name) {
     return ResolvePortName(name, std::getenv("XDG_RUNTIME_DIR"), ::getuid());
 }
 

@@ -12,10 +12,19 @@
 
 namespace qorplatform {
 
-// ResolvePortName for the runtime folder `xdgRuntimeDir` (may be null) and
-// the user `uid`; ResolvePortName(name) is this with the process's
+struct ResolvedPort {
+    // The device path, its bytes as the caller gave them.
+    std::string path;
+    // Whether `path` is a simulator's alias, which its opener asks again
+    // once it has opened it (AliasStillLeadsTo).
+    bool alias = false;
+};
+
+// Where `name` leads for the runtime folder `xdgRuntimeDir` (may be null)
+// and the user `uid`; ResolvePortName(name) is this with the process's
 // environment and real user id.
-std::string ResolvePortName(std::string_view name, const char* xdgRuntimeDir, uid_t uid);
+ResolvedPort ResolvePortName(std::string_view name, const char* xdgRuntimeDir, uid_t uid);
+ResolvedPort ResolvePortName(std::string_view name);
 
 }  // namespace qorplatform
 

@@ -11,8 +11,10 @@
 
 namespace qorplatform {
 
-// ResolvePortName: "COMn" becomes "\\.\COMn" (without the prefix, COM10 and
-// up would be file names); any other name is returned as it is.
+// The device path for `name`: "COMn" becomes "\\.\COMn" (without the
+// prefix, COM10 and up would be file names); any other name is returned as
+// it is, its bytes in the ANSI code page.
+std::string ResolvePortName(std::string_view name);
 
 // `name` from the ANSI code page to UTF-16, for the W functions; nothing when
 // it holds bytes that code page has no character for.

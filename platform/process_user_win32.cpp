@@ -1,5 +1,7 @@
 #include "process_user_win32.h"
 
+#include <aclapi.h>
+
 #include "handle_win32.h"
 
 namespace qorplatform {
@@ -26,6 +28,18 @@ PSID ProcessUser::Sid() const {
 
 bool ProcessUser::operator==(const ProcessUser& other) const {
     return EqualSid(Sid(), other.Sid()) != FALSE;
+}
+
+bool ProcessUser::Owns(HANDLE object) const {
+    PSID owner = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (GetSecurityInfo(object, SE_KERNEL_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr,
+                        nullptr, nullptr, &descriptor) != ERROR_SUCCESS) {
+        return false;
+    }
+    const bool owns = owner != nullptr && IsValidSid(owner) && EqualSid(owner, Sid()) != FALSE;
+    LocalFree(descriptor);
+    return owns;
 }
 
 }  // namespace qorplatform

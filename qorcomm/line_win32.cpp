@@ -17,12 +17,10 @@ std::int32_t OpenLine(std::string_view name, std::int32_t baud, std::unique_ptr<
     // cannot do in SetCommState. A pipe takes any, and is held to the same.
     if (baud <= 0) return QOR_E_BAUD;
 
-    if (const std::optional<std::wstring> pipeName = qorplatform::SimPipeName(name)) {
-        qorplatform::SimPipe pipe = qorplatform::OpenSimPipe(*pipeName);
-        if (pipe.state == qorplatform::SimPipe::State::Busy) return QOR_E_BUSY;
-        if (pipe.state == qorplatform::SimPipe::State::Opened) {
-            return PipeLine::Open(std::move(pipe.handle), line);
-        }
+    qorplatform::SimPipe pipe = qorplatform::OpenSimPipe(name);
+    if (pipe.state == qorplatform::SimPipe::State::Busy) return QOR_E_BUSY;
+    if (pipe.state == qorplatform::SimPipe::State::Opened) {
+        return PipeLine::Open(std::move(pipe.handle), line);
     }
 
     const std::optional<std::wstring> path =

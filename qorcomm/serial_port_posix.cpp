@@ -74,7 +74,7 @@ std::int32_t NotOpened(int error) {
 SerialPort::~SerialPort() { Close(); }
 
 std::int32_t SerialPort::Open(const std::string& path, std::int32_t baud,
-                              std::unique_ptr<Line>& line) {
+                              std::unique_ptr<Line>& line, const Confirm& confirm) {
     const std::optional<speed_t> speed = qorplatform::SpeedFor(baud);
     if (!speed) return QOR_E_BAUD;
     // Allocated first: once the descriptor is open, nothing may throw.
@@ -94,6 +94,7 @@ std::int32_t SerialPort::Open(const std::string& path, std::int32_t baud,
     if (::fstat(fd, &info) != 0 || !S_ISCHR(info.st_mode) || !::isatty(fd))
         return QOR_E_NOT_TERMINAL;
     if (IsTtyOrPtmx(info.st_rdev) || IsOwnControllingTerminal(fd)) return QOR_E_NOT_PORT;
+    if (!confirm(info.st_rdev)) return QOR_E_NO_DEVICE;
     // Taken before anything is changed, so an open that finds the port busy
     // leaves the holder's line exactly as it was. The lock goes with the
     // descriptor, however this process ends.

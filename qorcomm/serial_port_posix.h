@@ -4,8 +4,10 @@
 #ifndef QORCOMM_SERIAL_PORT_POSIX_H
 #define QORCOMM_SERIAL_PORT_POSIX_H
 
+#include <sys/types.h>
 #include <termios.h>
 
+#include <functional>
 #include <string>
 
 #include "line.h"
@@ -14,10 +16,14 @@ namespace qorcomm {
 
 class SerialPort final : public Line {
 public:
+    // Asked of the device opened, before anything is taken or changed:
+    // false lets go of it again.
+    using Confirm = std::function<bool(dev_t device)>;
+
     // Opens the terminal device at `path` raw 8N1 at `baud`, as OpenLine
-    // does (line.h).
+    // does (line.h); QOR_E_NO_DEVICE when `confirm` refuses what was opened.
     static std::int32_t Open(const std::string& path, std::int32_t baud,
-                             std::unique_ptr<Line>& line);
+                             std::unique_ptr<Line>& line, const Confirm& confirm);
     ~SerialPort() override;
 
     std::int32_t DiscardInput() override;

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "deadline.h"
+#include "open_device_win32.h"
 #include "port_name_win32.h"
 #include "qorcomm.h"
 #include "raw_line_win32.h"
@@ -36,11 +37,7 @@ std::int32_t OpenFailure(const std::wstring& path, DWORD error) {
 std::int32_t SerialPort::Open(const std::wstring& path, DWORD baud, std::unique_ptr<Line>& line) {
     // Allocated first: once the port is open, nothing may throw.
     std::unique_ptr<SerialPort> port(new SerialPort());
-    // SECURITY_IDENTIFICATION: a name that turns out to be a pipe must not
-    // let its server act as this user.
-    port->handle_ = qorplatform::Handle(
-        CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                    SECURITY_SQOS_PRESENT | SECURITY_IDENTIFICATION, nullptr));
+    port->handle_ = qorplatform::Handle(qorplatform::OpenDevice(path, 0));
     if (!port->handle_.Valid()) return OpenFailure(path, GetLastError());
     const HANDLE handle = port->handle_.Get();
 

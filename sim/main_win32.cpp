@@ -56,13 +56,13 @@ int Run(int argc, wchar_t** argv) {
         throw std::runtime_error("cannot watch for Ctrl+C");
 
     std::optional<qorsim::SerialLine> device;
-    qorplatform::Handle pipe;
+    qorsim::PipeServer server;
     if (options.device) {
         device.emplace(*options.device, options.baud);
         std::cout << qorplatform::Narrow(device->Path()) << std::endl;
     } else {
         const std::wstring name = *qorplatform::SimPipeName(*options.port);
-        pipe = qorsim::CreatePipeServer(name, *options.port);
+        server = qorsim::CreatePipeServer(name, *options.port);
         std::cout << qorplatform::Narrow(name) << std::endl;
     }
     if (!std::cout) throw std::runtime_error("cannot write the line's path to stdout");
@@ -77,7 +77,7 @@ int Run(int argc, wchar_t** argv) {
     if (device)
         qorsim::ServeLine(device->Get(), conversation, stop, log);
     else
-        qorsim::ServePipe(pipe.Get(), conversation, stop, log);
+        qorsim::ServePipe(server.pipe.Get(), conversation, stop, log);
     return 0;
 }
 

@@ -1,5 +1,6 @@
 #include "serial_line_win32.h"
 
+#include "open_device_win32.h"
 #include "port_name_win32.h"
 #include "raw_line_win32.h"
 #include "system_failure.h"
@@ -21,9 +22,9 @@ std::wstring DevicePath(const std::string& name) {
 
 SerialLine::SerialLine(const std::string& name, std::uint32_t baud) : path_(DevicePath(name)) {
     if (path_.empty()) throw std::runtime_error(name + " is not a device name");
-    handle_ =
-        qorplatform::Handle(CreateFileW(path_.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                        OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr));
+    // As the library opens a port: a name may lead to a pipe, whose server
+    // must not act as this user.
+    handle_ = qorplatform::Handle(qorplatform::OpenDevice(path_, FILE_FLAG_OVERLAPPED));
     if (!handle_.Valid()) {
         if (GetLastError() == ERROR_ACCESS_DENIED)
             throw std::runtime_error(name + " is in use by another program");

@@ -55,10 +55,12 @@ public:
             return GetOverlappedResult(handle_, &overlapped_, &moved, FALSE) ? Outcome::Done
                                                                              : Broken();
         }
-        if (woken == WAIT_FAILED) throw SystemFailure("cannot wait for the line");
-        // The buffer and the OVERLAPPED must outlive the operation.
+        const DWORD waitError = GetLastError();
+        // The buffer and the OVERLAPPED must outlive the operation, also when
+        // the wait failed and a throw is about to let go of both.
         CancelIoEx(handle_, &overlapped_);
         const bool completed = GetOverlappedResult(handle_, &overlapped_, &moved, TRUE) != FALSE;
+        if (woken == WAIT_FAILED) throw SystemFailure("cannot wait for the line", waitError);
         if (woken == WAIT_OBJECT_0 + 1) return Outcome::Console;
         if (woken == WAIT_OBJECT_0 + 2) return Outcome::Program;
         return completed ? Outcome::Done : Outcome::TimedOut;

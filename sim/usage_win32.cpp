@@ -9,10 +9,12 @@ const PlatformUsage& ThisPlatformUsage() {
 output, and answers read requests, one client at a time, until Ctrl+C,
 Ctrl+Break or its console closes.
 )",
-        R"(  --port COMn        the port to serve: the reader library opens this
-                     simulator's pipe for COMn while it runs, instead of
-                     the system's port. Only this user may open the pipe;
-                     a port another simulator serves is refused.
+        R"(  --port COMn        the port to serve: while this simulator runs, the
+                     reader library of this user, in this session, opens
+                     its pipe for COMn instead of the system's port; the
+                     COMn rule of qorcomm/PROTOCOL.md. Only this user may
+                     open the pipe; a port another simulator serves, or
+                     another user holds, is refused.
   --device NAME      serve the serial line NAME instead (COMn, or a device
                      path: a port with a null-modem cable, one end of a
                      virtual COM pair), and print its path as the first

@@ -36,7 +36,7 @@ protected:
 
     fs::path AliasFolder() const { return root / "qorcomm"; }
     std::string Resolve(std::string_view name, uid_t uid = ::getuid()) const {
-        return ResolvePortName(name, root.c_str(), uid);
+        return ResolvePortName(name, root.c_str(), uid).path;
     }
 
     fs::path root;
@@ -73,7 +73,7 @@ TEST_F(PortNameAlias, IgnoresAFolderSomeoneElseCouldHavePlanted) {
     const fs::path linked = root / "linked";
     fs::create_directories(linked);
     fs::create_directory_symlink(AliasFolder(), linked / "qorcomm");
-    EXPECT_EQ(ResolvePortName("COM3", linked.c_str(), ::getuid()), "/dev/ttyS2") << "a link";
+    EXPECT_EQ(ResolvePortName("COM3", linked.c_str(), ::getuid()).path, "/dev/ttyS2") << "a link";
 }
 
 // Without XDG_RUNTIME_DIR the folder is /tmp/qorcomm-<uid>, the user's own,
@@ -88,10 +88,10 @@ TEST_F(PortNameAlias, FallsBackToTmpWithoutXdgRuntimeDir) {
     {
         AliasLock lock(folder / port);
         ASSERT_TRUE(lock.Held());
-        EXPECT_EQ(ResolvePortName(port, nullptr, ::getuid()), folder / port);
-        EXPECT_EQ(ResolvePortName(port, "", ::getuid()), folder / port);
+        EXPECT_EQ(ResolvePortName(port, nullptr, ::getuid()).path, folder / port);
+        EXPECT_EQ(ResolvePortName(port, "", ::getuid()).path, folder / port);
         // Set, it is the only place looked at.
-        EXPECT_EQ(ResolvePortName(port, root.c_str(), ::getuid()),
+        EXPECT_EQ(ResolvePortName(port, root.c_str(), ::getuid()).path,
                   "/dev/ttyS" + std::to_string(99999 + ::getpid()));
     }
     fs::remove(folder / port);

@@ -6,6 +6,8 @@
 // Run as "--try-open PORT", the program only opens PORT and ends abruptly,
 // without closing it, with CROpenCom's result as its exit code.
 #include <windows.h>
+// After windows.h, which it needs.
+#include <sddl.h>
 
 #include <gtest/gtest.h>
 
@@ -15,11 +17,13 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "guarded_sn.h"
 #include "line_timing.h"
+#include "process_user_win32.h"
 #include "qorcomm.h"
 #include "sim_pipe_win32.h"
 #include "test_vectors.h"
@@ -286,6 +290,59 @@ const wchar_t* const kPipeName = L"\\\\.\\pipe\\qor-sim-COM42";
 
 using PipeSimTest = Com1;
 
+// COM42's claim and pipe as a program other than this user's simulator could
+// make them, each with the owner given and open to everyone. Windows lets a
+// process name no owner outside its own token; Wine, whose processes all run
+// as one user, lets it name any, and so stands in for another user here.
+class ClaimAndPipe {
+public:
+    ClaimAndPipe(PSID claimOwner, PSID pipeOwner) {
+        claim_ = Made(claimOwner, [](SECURITY_ATTRIBUTES* attributes) {
+            return CreateMutexW(attributes, FALSE, L"Local\\qor-sim-COM42");
+        });
+        pipe_ = Made(pipeOwner, [](SECURITY_ATTRIBUTES* attributes) {
+            return CreateNamedPipeW(kPipeName, PIPE_ACCESS_DUPLEX | FILE_FLAG_FIRST_PIPE_INSTANCE,
+                                    PIPE_TYPE_BYTE | PIPE_WAIT, 1, 64, 64, 0, attributes);
+        });
+    }
+    ~ClaimAndPipe() {
+        for (const HANDLE handle : {client_, pipe_, claim_}) {
+            if (handle != nullptr && handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
+        }
+    }
+
+    // Connects a client of its own, which takes the pipe's one instance.
+    void Hold() {
+        client_ = CreateFileW(kPipeName, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0,
+                              nullptr);
+        ASSERT_NE(client_, INVALID_HANDLE_VALUE) << "error " << GetLastError();
+    }
+
+private:
+    template <typename Create>
+    static HANDLE Made(PSID owner, Create&& create) {
+        SECURITY_DESCRIPTOR descriptor{};
+        InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION);
+        SetSecurityDescriptorOwner(&descriptor, owner, FALSE);
+        SetSecurityDescriptorDacl(&descriptor, TRUE, nullptr, FALSE);
+        SECURITY_ATTRIBUTES attributes{sizeof attributes, &descriptor, FALSE};
+        const HANDLE made = create(&attributes);
+        EXPECT_TRUE(made != nullptr && made != INVALID_HANDLE_VALUE) << "error " << GetLastError();
+        return made;
+    }
+
+    HANDLE claim_ = nullptr;
+    HANDLE pipe_ = nullptr;
+    HANDLE client_ = nullptr;
+};
+
+// No user of the machine has this SID; every Wine process runs as ...-1000.
+struct AnotherUser {
+    AnotherUser() { ConvertStringSidToSidW(L"S-1-5-21-0-0-0-1001", &sid); }
+    ~AnotherUser() { LocalFree(sid); }
+    PSID sid = nullptr;
+};
+
 TEST_F(PipeSimTest, ReadsTheDemoCardInEveryFormatForOneClientAtATime) {
     PipeSim sim(L"--port com42");
     ASSERT_EQ(sim.FirstLine(), "\\\\.\\pipe\\qor-sim-COM42");
@@ -338,7 +395,7 @@ TEST_F(PipeSimTest, OnlyARunningSimulatorOfThisUserIsThePort) {
     ASSERT_FALSE(sim.FirstLine().empty());
 
     const qorplatform::SimPipe foreign =
-        qorplatform::OpenSimPipe(kPipeName, [](HANDLE) { return false; });
+        qorplatform::OpenSimPipe(kPipePort, [](HANDLE) { return false; });
     EXPECT_EQ(foreign.state, qorplatform::SimPipe::State::NotServed);
     EXPECT_FALSE(foreign.handle.Valid());
     // Refused, it let the one instance go again.
@@ -347,6 +404,28 @@ TEST_F(PipeSimTest, OnlyARunningSimulatorOfThisUserIsThePort) {
     ASSERT_EQ(CRCloseCom(), QOR_OK);
 
     sim.Kill();
+    EXPECT_EQ(CROpenCom(kPipePort, 9600), QOR_E_NO_DEVICE);
+}
+
+TEST_F(PipeSimTest, AnotherUsersBusyPipeLeavesThePortToTheSystem) {
+    const AnotherUser other;
+    ClaimAndPipe foreign(other.sid, other.sid);
+    foreign.Hold();
+    EXPECT_EQ(CROpenCom(kPipePort, 9600), QOR_E_NO_DEVICE);
+
+    PipeSim sim(L"--port COM42");
+    EXPECT_EQ(sim.WaitForExit(), 1);
+    EXPECT_NE(sim.Output().find("another user"), std::string::npos) << sim.Output();
+}
+
+TEST_F(PipeSimTest, APipeOwnedByAnotherUserIsNotTheSimulatorsWhateverServesIt) {
+    // Claimed as this user's simulator claims it; the pipe's server is this
+    // very process, of this user too.
+    const std::optional<qorplatform::ProcessUser> self =
+        qorplatform::ProcessUser::Of(GetCurrentProcess());
+    ASSERT_TRUE(self);
+    const AnotherUser other;
+    const ClaimAndPipe foreign(self->Sid(), other.sid);
     EXPECT_EQ(CROpenCom(kPipePort, 9600), QOR_E_NO_DEVICE);
 }
 
