@@ -30,8 +30,7 @@ qorplatform::FileDescriptor TakeOverSignals() {
     if (::sigprocmask(SIG_BLOCK, &set, nullptr) != 0)
         throw qorsim::SystemFailure("cannot block signals");
     qorplatform::FileDescriptor fd(::signalfd(-1, &set, SFD_CLOEXEC));
-    if (fd.Get() < 0)
-        throw qorsim::SystemFailure("cannot watch signals");
+    if (fd.Get() < 0) throw qorsim::SystemFailure("cannot watch signals");
     return fd;
 }
 
