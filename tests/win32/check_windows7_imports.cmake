@@ -62,7 +62,8 @@ endforeach()
 
 # One import a line, so a compiler error's line number names it.
 set(source "${WORK_DIR}/windows7_imports.c")
-set(header "#include <windows.h>\n#include <commctrl.h>\nvoid *const kImported[] = {\n")
+# windows.h and the headers of the security functions it leaves out.
+set(header "#include <windows.h>\n#include <aclapi.h>\n#include <commctrl.h>\n#include <sddl.h>\nvoid *const kImported[] = {\n")
 string(REGEX MATCHALL "\n" header_lines "${header}")
 list(LENGTH header_lines first_line)
 math(EXPR first_line "${first_line} + 1")
