@@ -84,6 +84,9 @@ int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
     QApplication::setApplicationName("qor-demo");
     QApplication::setApplicationVersion(QOR_VERSION);
+    // A Wayland desktop matches the window to its menu entry, icon included,
+    // by this name (the app id), whatever the executable is called.
+    QApplication::setDesktopFileName("qor-demo");
     qor::QorCommLibrary library;
     MarkedCalls markedLibrary(library);
     qor::Form1 form(markedLibrary);

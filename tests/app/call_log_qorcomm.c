@@ -1,14 +1,16 @@
 /* A reader library that only notes which of its functions were called, one
  * line per call, in the file named by QOR_TEST_CALL_LOG. It answers like a
  * library with no reader attached; with QOR_TEST_CLOSE_HANGS set, its close
- * never returns. */
+ * never returns, and QOR_TEST_READ_MS makes each read take that long, as a
+ * read from a silent reader does. */
 #include <stdio.h>
 #include <stdlib.h>
 
 #include "qorcomm.h"
 
-/* Blocks the calling thread for good (hang_forever_<platform>.c). */
+/* Block the calling thread, for good or for a while (block_thread_<platform>.c). */
 void HangForever(void);
+void BlockFor(long milliseconds);
 
 static void Note(const char* call) {
     const char* path = getenv("QOR_TEST_CALL_LOG");
@@ -39,5 +41,7 @@ int32_t QORCOMM_CALL CRReadCardSN(int32_t* aux, unsigned char* sn, int32_t cardT
     (void)cardType;
     (void)codeType;
     Note("CRReadCardSN");
+    const char* readMs = getenv("QOR_TEST_READ_MS");
+    if (readMs != NULL) BlockFor(strtol(readMs, NULL, 10));
     return QOR_E_NOT_OPEN;
 }

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <utility>
 
+#include <qpa/qwindowsysteminterface.h>
 #include <QApplication>
 #include <QComboBox>
 #include <QCursor>
@@ -22,6 +23,7 @@
 #include "fake_library.h"
 #include "main_window.h"
 #include "message_lines.h"
+#include "queued_input.h"
 
 namespace {
 
@@ -322,6 +324,78 @@ TEST_F(WindowTest, InputMadeWhileALibraryCallRunsIsDropped) {
 
     ASSERT_EQ(std::system(click.c_str()), 0);
     EXPECT_EQ(readsAfter(2), 2u) << "a click after the read must count";
+}
+
+// A control that takes touch itself, as a scrolling view may: touch that
+// reaches no such control comes to the window again as a click.
+class TouchTarget final : public QWidget {
+public:
+    using QWidget::QWidget;
+    int touches = 0;
+
+protected:
+    bool event(QEvent* event) override {
+        if (event->type() != QEvent::TouchBegin && event->type() != QEvent::TouchEnd)
+            return QWidget::event(event);
+        ++touches;
+        event->accept();
+        return true;
+    }
+};
+
+// What a display system that brings in the input made during a call only
+// when asked (Wayland) has queued once it has been asked: each kind of input
+// would read a card, change a list or touch a control if it got through, and
+// the close must wait for the event loop.
+TEST_F(WindowTest, QueuedInputIsDroppedAndAQueuedCloseWaitsForTheEventLoop) {
+    ShowActive();
+    QWindow* window = form->windowHandle();
+    QPushButton* read = Button("btnReadCard");
+    read->setFocus();
+    const auto pointAt = [this](QWidget* control) {
+        const QPoint centre = control->rect().center();
+        return std::pair<QPointF, QPointF>(control->mapTo(form.get(), centre),
+                                           control->mapToGlobal(centre));
+    };
+    const auto [onRead, onReadGlobal] = pointAt(read);
+    const auto [onList, onListGlobal] = pointAt(Combo("edCardType"));
+    TouchTarget touchTarget(form.get());
+    touchTarget.setAttribute(Qt::WA_AcceptTouchEvents);
+    touchTarget.setGeometry(0, 0, 20, 20);
+    touchTarget.show();
+    const QPointF onTouchTargetGlobal = pointAt(&touchTarget).second;
+
+    QWindowSystemInterface::handleMouseEvent(window, onRead, onReadGlobal, Qt::LeftButton,
+                                             Qt::LeftButton, QEvent::MouseButtonPress);
+    QWindowSystemInterface::handleMouseEvent(window, onRead, onReadGlobal, Qt::NoButton,
+                                             Qt::LeftButton, QEvent::MouseButtonRelease);
+    QWindowSystemInterface::handleKeyEvent(window, QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier,
+                                           " ");
+    QWindowSystemInterface::handleKeyEvent(window, QEvent::KeyRelease, Qt::Key_Space,
+                                           Qt::NoModifier, " ");
+    QWindowSystemInterface::handleWheelEvent(window, onList, onListGlobal, QPoint(),
+                                             QPoint(0, -120));
+    QPointingDevice* touchScreen = QTest::createTouchDevice();
+    QWindowSystemInterface::TouchPoint touch;
+    touch.id = 1;
+    touch.area = QRectF(onTouchTargetGlobal - QPointF(2, 2), QSizeF(4, 4));
+    touch.pressure = 1;
+    for (QEventPoint::State state : {QEventPoint::State::Pressed, QEventPoint::State::Released}) {
+        touch.state = state;
+        QWindowSystemInterface::handleTouchEvent(window, touchScreen, {touch});
+    }
+    QWindowSystemInterface::handleCloseEvent(window);
+
+    qor::DeliverQueuedEventsDroppingInput();
+    EXPECT_TRUE(library.reads.empty()) << "a click, a key or a touch read a card";
+    EXPECT_EQ(Combo("edCardType")->currentIndex(), 2) << "the wheel turned the list";
+    EXPECT_EQ(touchTarget.touches, 0);
+    EXPECT_TRUE(form->isVisible()) << "closed in the middle of the command";
+    EXPECT_EQ(library.closes, 0);
+
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(form->isVisible());
+    EXPECT_EQ(library.closes, 1);
 }
 
 // --- closing ----------------------------------------------------------------

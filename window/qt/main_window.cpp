@@ -112,7 +112,8 @@ std::int32_t Position(const QComboBox& combo) {
 
 }  // namespace
 
-Form1::Form1(ReaderLibrary& library) : controller_(library, *this) {
+Form1::Form1(ReaderLibrary& library)
+    : controller_(library, *this), staleInput_(StaleInputForThisDisplay()) {
     setObjectName(ToQString(window::kWindowName));
     setWindowTitle(ToQString(window::kCaption));
     setFont(WindowFont());
@@ -216,10 +217,10 @@ void Form1::SetBusy(bool busy) {
     if (busy) {
         QGuiApplication::setOverrideCursor(Qt::WaitCursor);
         // The thread blocks next, and would show the cursor only afterwards.
-        staleInput_.Flush();
+        staleInput_->Flush();
     } else {
         QGuiApplication::restoreOverrideCursor();
-        staleInput_.DropUntilNow(*this);
+        staleInput_->DropUntilNow(*this);
     }
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <memory>
 #include <string_view>
 
 #include <QWidget>
@@ -9,7 +10,7 @@
 #include "reader_controller.h"
 #include "reader_library.h"
 #include "reader_view.h"
-#include "stale_input_xcb.h"
+#include "stale_input.h"
 
 class QCloseEvent;
 class QComboBox;
@@ -51,7 +52,7 @@ private:
     Widget* Control(window::ControlName name) const;
 
     ReaderController controller_;
-    StaleInputFilter staleInput_;
+    std::unique_ptr<StaleInput> staleInput_;
 
     std::array<QWidget*, window::kControls.size()> controls_{};  // by row of the table
     QComboBox* cboPort_ = nullptr;

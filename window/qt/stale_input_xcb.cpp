@@ -1,10 +1,13 @@
-#include "stale_input_xcb.h"
-
 #include <xcb/xcb.h>
 
+#include <cstdint>
 #include <memory>
 
+#include <QAbstractNativeEventFilter>
 #include <QGuiApplication>
+#include <QWidget>
+
+#include "stale_input.h"
 
 namespace qor {
 namespace {
@@ -41,24 +44,30 @@ bool IsInput(const xcb_generic_event_t& event, std::uint8_t inputExtension) {
     }
 }
 
-}  // namespace
+// Which events came in before the call ended is told by the X server's own
+// order: after the call the window sends itself a mark, and the input
+// events that arrive before the mark are dropped.
+class XcbStaleInput final : public StaleInput, public QAbstractNativeEventFilter {
+public:
+    explicit XcbStaleInput(xcb_connection_t* connection) : connection_(connection) {
+        QCoreApplication::instance()->installNativeEventFilter(this);
+    }
+    ~XcbStaleInput() override { QCoreApplication::instance()->removeNativeEventFilter(this); }
+    XcbStaleInput(const XcbStaleInput&) = delete;
+    XcbStaleInput& operator=(const XcbStaleInput&) = delete;
 
-StaleInputFilter::StaleInputFilter() {
-    if (auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>())
-        connection_ = x11->connection();
-    if (connection_ != nullptr) QCoreApplication::instance()->installNativeEventFilter(this);
-}
+    void Flush() override { xcb_flush(connection_); }
+    void DropUntilNow(QWidget& window) override;
+    bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr* result) override;
 
-StaleInputFilter::~StaleInputFilter() {
-    if (connection_ != nullptr) QCoreApplication::instance()->removeNativeEventFilter(this);
-}
+private:
+    xcb_connection_t* connection_;
+    std::uint8_t inputExtension_ = 0;  // the XInput extension's opcode, 0 until known
+    bool extensionQueried_ = false;
+    int marksInFlight_ = 0;
+};
 
-void StaleInputFilter::Flush() const {
-    if (connection_ != nullptr) xcb_flush(connection_);
-}
-
-void StaleInputFilter::DropUntilNow(const QWidget& window) {
-    if (connection_ == nullptr) return;
+void XcbStaleInput::DropUntilNow(QWidget& window) {
     if (!extensionQueried_) {
         // Asked once, at the first call rather than at start-up: a round trip.
         extensionQueried_ = true;
@@ -83,7 +92,7 @@ void StaleInputFilter::DropUntilNow(const QWidget& window) {
     ++marksInFlight_;
 }
 
-bool StaleInputFilter::nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) {
+bool XcbStaleInput::nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) {
     if (eventType != "xcb_generic_event_t") return false;
     const auto& event = *static_cast<const xcb_generic_event_t*>(message);
     if (IsMark(event)) {
@@ -91,6 +100,14 @@ bool StaleInputFilter::nativeEventFilter(const QByteArray& eventType, void* mess
         return true;
     }
     return marksInFlight_ > 0 && IsInput(event, inputExtension_);
+}
+
+}  // namespace
+
+std::unique_ptr<StaleInput> StaleInputOnX() {
+    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    if (x11 == nullptr || x11->connection() == nullptr) return nullptr;
+    return std::make_unique<XcbStaleInput>(x11->connection());
 }
 
 }  // namespace qor

@@ -3,3 +3,5 @@
 void HangForever(void) {
     for (;;) Sleep(INFINITE);
 }
+
+void BlockFor(long milliseconds) { Sleep((DWORD)milliseconds); }

@@ -1,5 +1,0 @@
-#include <unistd.h>
-
-void HangForever(void) {
-    for (;;) pause();
-}
