@@ -197,6 +197,33 @@ TEST_F(WindowTest, ShowsCentredOnTheScreen) {
     EXPECT_LE((form->geometry().center() - centre).manhattanLength(), 1);
 }
 
+// Sharp and whole at the screen's scale: drawn at that scale (QOR_TEST_SCALE
+// names the one expected), every caption in full in its control, and the
+// longest number the box shows fits it.
+TEST_F(WindowTest, EveryTextShowsWholeAtTheScreensScale) {
+    form->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+    if (const char* scale = std::getenv("QOR_TEST_SCALE")) {
+        EXPECT_EQ(form->devicePixelRatio(), std::stod(scale));
+    }
+    for (const auto& row : qor::window::kControls) {
+        SCOPED_TRACE(std::string(row.name));
+        QWidget* control = Find(row.name);
+        if (row.kind == ControlKind::Label || row.kind == ControlKind::Button) {
+            EXPECT_LE(control->sizeHint().width(), control->width());
+            EXPECT_LE(control->fontMetrics().height(), control->height());
+        }
+        if (auto* frame = qobject_cast<QGroupBox*>(control)) {
+            EXPECT_LT(frame->fontMetrics().horizontalAdvance(frame->title()), frame->width());
+        }
+    }
+    auto* number = Find<QLineEdit>("edCardSn");
+    number->setText("0000B2C3D4");
+    EXPECT_LE(
+        number->minimumSizeHint().width() + number->fontMetrics().horizontalAdvance(number->text()),
+        number->width());
+}
+
 // --- focus ------------------------------------------------------------------
 
 QString FocusName() {
