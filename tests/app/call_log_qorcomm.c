@@ -1,7 +1,8 @@
 /* A reader library that only notes which of its functions were called, one
  * line per call, in the file named by QOR_TEST_CALL_LOG. It answers like a
  * library with no reader attached; with QOR_TEST_CLOSE_HANGS set, its close
- * never returns. */
+ * never returns; with QOR_TEST_READ_WAITS_FOR naming a FIFO, a read lasts
+ * until someone opens that for writing, so a test decides when it ends. */
 #include <stdio.h>
 #include <stdlib.h>
 
@@ -39,5 +40,10 @@ int32_t QORCOMM_CALL CRReadCardSN(int32_t* aux, unsigned char* sn, int32_t cardT
     (void)cardType;
     (void)codeType;
     Note("CRReadCardSN");
+    const char* waitFor = getenv("QOR_TEST_READ_WAITS_FOR");
+    if (waitFor != NULL) {
+        FILE* fifo = fopen(waitFor, "r");
+        if (fifo != NULL) fclose(fifo);
+    }
     return QOR_E_NOT_OPEN;
 }
