@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include <fcntl.h>
+#include <pthread.h>
 #include <unistd.h>
 
 #include <QApplication>
@@ -27,8 +28,25 @@ std::atomic<bool> closingAsked{false};
 std::atomic<bool> libraryCallRunning{false};
 static_assert(std::atomic<bool>::is_always_lock_free, "read in a signal handler");
 
+// Ends the program by `signal` itself, as if it had never been caught, so a
+// shell or a service manager sees what ended it rather than an exit status.
+[[noreturn]] void DieBy(int signal) {
+    struct sigaction action = {};
+    action.sa_handler = SIG_DFL;
+    sigemptyset(&action.sa_mask);
+    sigaction(signal, &action, nullptr);
+    // Blocked while its handler runs: let it through now, so it ends the
+    // program here rather than once the handler has returned.
+    sigset_t only;
+    sigemptyset(&only);
+    sigaddset(&only, signal);
+    pthread_sigmask(SIG_UNBLOCK, &only, nullptr);
+    raise(signal);
+    _exit(128 + signal);  // only should the signal not end it
+}
+
 void OnSignal(int signal) {
-    if (libraryCallRunning && closingAsked) _exit(128 + signal);
+    if (libraryCallRunning && closingAsked) DieBy(signal);
     closingAsked = true;
     const int savedErrno = errno;
     const char byte = 1;

@@ -15,8 +15,11 @@ std::int32_t OpenLine(std::string_view name, std::int32_t baud, std::unique_ptr<
                       const BeforeOpen& beforeOpen) {
     std::int32_t opened = QOR_E_NO_DEVICE;
     // A simulator that ends between the resolving and the open leaves its
-    // alias leading to whatever terminal takes its terminal's name next: what
-    // was opened is let go of, untouched, and the name resolved again, once.
+    // alias leading to whatever terminal takes its terminal's name next, or
+    // to nothing: what was opened is let go of, untouched, and the name
+    // resolved again, once. So is a failed open of an alias that no longer
+    // counts, whose error (no device, no access) is about a terminal the
+    // name no longer leads to.
     for (int round = 0; round < 2; ++round) {
         const qorplatform::ResolvedPort port = qorplatform::ResolvePortName(name);
         if (beforeOpen) beforeOpen(port.path);
@@ -25,6 +28,8 @@ std::int32_t OpenLine(std::string_view name, std::int32_t baud, std::unique_ptr<
             aliasEnded = port.alias && !qorplatform::AliasStillLeadsTo(port.path, device);
             return !aliasEnded;
         });
+        if (opened != QOR_OPENED && port.alias && !aliasEnded)
+            aliasEnded = !qorplatform::AliasIsLive(port.path);
         if (!aliasEnded) break;
     }
     return opened;

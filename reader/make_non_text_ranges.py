@@ -1,10 +1,14 @@
 #!/usr/bin/env python3
 """Writes non_text_ranges.h: the code points that a card number never shows
 as themselves, as sorted, merged ranges. They are those of the Unicode
-categories Cc, Cf, Zl, Zp, Cs and Cn, and every Default_Ignorable_Code_Point
-(which show nothing: fillers such as U+3164, variation selectors, ...).
-Both come from one version of the Unicode Character Database, the files of
-Debian's unicode-data package unless another folder is given.
+categories Cc, Cf, Zl, Zp, Cs and Cn; the spaces (Zs) but U+0020, which
+pass for it or for nothing; the private-use characters (Co), which mean
+what a font makes of them, often nothing; the combining marks (Mn, Mc,
+Me), which change how the character before them looks; the blank Braille
+pattern U+2800; and every Default_Ignorable_Code_Point (which show
+nothing: fillers such as U+3164, variation selectors, ...). All come from
+one version of the Unicode Character Database, the files of Debian's
+unicode-data package unless another folder is given.
 
     python3 reader/make_non_text_ranges.py [UCD-folder] |
         clang-format --assume-filename=non_text_ranges.h > reader/non_text_ranges.h
@@ -13,7 +17,11 @@ import re
 import sys
 from pathlib import Path
 
-NON_TEXT = {"Cc", "Cf", "Zl", "Zp", "Cs", "Cn"}
+NON_TEXT = {"Cc", "Cf", "Zl", "Zp", "Cs", "Cn", "Zs", "Co", "Mn", "Mc", "Me"}
+# Text after all: the one space a card number may hold as itself.
+TEXT = {0x0020}
+# Shows nothing, yet is a symbol (So) to the database.
+BLANK = {0x2800}
 LAST = 0x10FFFF
 
 
@@ -64,9 +72,15 @@ def main():
     ucd = Path(sys.argv[1] if len(sys.argv) > 1 else "/usr/share/unicode")
     category = categories(ucd)
     ignorable, version = default_ignorable(ucd)
-    found = list(ranges(lambda cp: category[cp] in NON_TEXT or cp in ignorable))
+    found = list(
+        ranges(
+            lambda cp: cp not in TEXT
+            and (category[cp] in NON_TEXT or cp in ignorable or cp in BLANK)
+        )
+    )
     print(f"// Made by make_non_text_ranges.py from Unicode {version}; do not edit.")
-    print("// Control, format, line and paragraph separator, surrogate, unassigned and")
+    print("// Control, format, line and paragraph separator, surrogate, unassigned,")
+    print("// space (but U+0020), private-use, combining-mark, blank-Braille and")
     print("// default-ignorable code points, as sorted ranges that neither overlap nor")
     print("// touch.")
     print("#pragma once")

@@ -1,8 +1,9 @@
 /* A reader library that only notes which of its functions were called, one
  * line per call, in the file named by QOR_TEST_CALL_LOG. It answers like a
  * library with no reader attached; with QOR_TEST_CLOSE_HANGS set, its close
- * never returns, and QOR_TEST_READ_MS makes each read take that long, as a
- * read from a silent reader does. */
+ * never returns. A read takes QOR_TEST_READ_MS milliseconds, as one from a
+ * silent reader does; with QOR_TEST_READ_WAITS_FOR naming a FIFO, it lasts
+ * until someone opens that for writing, so a test decides when it ends. */
 #include <stdio.h>
 #include <stdlib.h>
 
@@ -43,5 +44,10 @@ int32_t QORCOMM_CALL CRReadCardSN(int32_t* aux, unsigned char* sn, int32_t cardT
     Note("CRReadCardSN");
     const char* readMs = getenv("QOR_TEST_READ_MS");
     if (readMs != NULL) BlockFor(strtol(readMs, NULL, 10));
+    const char* waitFor = getenv("QOR_TEST_READ_WAITS_FOR");
+    if (waitFor != NULL) {
+        FILE* fifo = fopen(waitFor, "r");
+        if (fifo != NULL) fclose(fifo);
+    }
     return QOR_E_NOT_OPEN;
 }
