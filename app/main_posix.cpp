@@ -67,35 +67,6 @@ bool CatchClosingSignals() {
     return true;
 }
 
-// The reader library, marking each call as running for the signal handler.
-class MarkedCalls final : public qor::ReaderLibrary {
-public:
-    explicit MarkedCalls(qor::ReaderLibrary& library) : library_(library) {}
-
-    std::int32_t CROpenCom(const char* port, std::int32_t baud) override {
-        return Marked([&] { return library_.CROpenCom(port, baud); });
-    }
-    std::int32_t CRCloseCom() override {
-        return Marked([&] { return library_.CRCloseCom(); });
-    }
-    std::int32_t CRReadCardSN(std::int32_t& aux, unsigned char* sn, std::int32_t cardType,
-                              std::int32_t codeType) override {
-        return Marked([&] { return library_.CRReadCardSN(aux, sn, cardType, codeType); });
-    }
-    std::string BindFailure() const override { return library_.BindFailure(); }
-
-private:
-    template <typename Call>
-    static std::int32_t Marked(Call call) {
-        libraryCallRunning = true;
-        const std::int32_t result = call();
-        libraryCallRunning = false;
-        return result;
-    }
-
-    qor::ReaderLibrary& library_;
-};
-
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -106,8 +77,9 @@ int main(int argc, char* argv[]) {
     // by this name (the app id), whatever the executable is called.
     QApplication::setDesktopFileName("qor-demo");
     qor::QorCommLibrary library;
-    MarkedCalls markedLibrary(library);
-    qor::Form1 form(markedLibrary);
+    qor::Form1 form(library);
+    // The window is told around every library call; so is the handler.
+    form.OnBusyChanged([](bool busy) { libraryCallRunning = busy; });
 
     // Without the handlers the default action would end the program without
     // releasing the port, so refuse to run rather than run that way.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 #include <QCloseEvent>
@@ -213,12 +214,18 @@ void Form1::SetCardSn(std::string_view text) { edCardSn_->setText(ToQString(text
 // No scrolling here: the view stays where the operator left it.
 void Form1::AppendLog(std::string_view line) { edMsg_->AppendLine(ToQString(line)); }
 
+void Form1::OnBusyChanged(std::function<void(bool)> observer) {
+    busyChanged_ = std::move(observer);
+}
+
 void Form1::SetBusy(bool busy) {
     if (busy) {
         QGuiApplication::setOverrideCursor(Qt::WaitCursor);
         // The thread blocks next, and would show the cursor only afterwards.
         staleInput_->Flush();
+        if (busyChanged_) busyChanged_(true);
     } else {
+        if (busyChanged_) busyChanged_(false);
         QGuiApplication::restoreOverrideCursor();
         staleInput_->DropUntilNow(*this);
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <functional>
 #include <memory>
 #include <string_view>
 
@@ -39,6 +40,9 @@ public:
     void AppendLog(std::string_view line) override;
     void SetBusy(bool busy) override;
 
+    // Told as each library call begins (true) and as soon as it returns.
+    void OnBusyChanged(std::function<void(bool busy)> observer);
+
 protected:
     void closeEvent(QCloseEvent* event) override;
 
@@ -53,6 +57,7 @@ private:
 
     ReaderController controller_;
     std::unique_ptr<StaleInput> staleInput_;
+    std::function<void(bool)> busyChanged_;
 
     std::array<QWidget*, window::kControls.size()> controls_{};  // by row of the table
     QComboBox* cboPort_ = nullptr;
