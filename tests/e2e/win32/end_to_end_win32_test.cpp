@@ -144,6 +144,161 @@ TEST_P(Starter, ServesComOneWhileTheWindowIsOpenAndEndsWithIt) {
     CloseHandle(simulator);
 }
 
+// A console in sight, and what it shows.
+struct Console {
+    DWORD process;  // a cmd.exe attached to it
+    std::wstring text;
+};
+
+// Every console window in sight (shown, not minimized) that a cmd.exe is
+// attached to, with its text.
+std::vector<Console> ConsolesInSight() {
+    std::vector<Console> consoles;
+    const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return consoles;
+    PROCESSENTRY32W entry = {};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32FirstW(snapshot, &entry); more;
+         more = Process32NextW(snapshot, &entry)) {
+        if (_wcsicmp(entry.szExeFile, L"cmd.exe") != 0) continue;
+        FreeConsole();
+        if (!AttachConsole(entry.th32ProcessID)) continue;
+        const HWND window = GetConsoleWindow();
+        const HANDLE screen =
+            CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE,
+                        FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+        CONSOLE_SCREEN_BUFFER_INFO info = {};
+        std::wstring text;
+        if (screen != INVALID_HANDLE_VALUE && GetConsoleScreenBufferInfo(screen, &info)) {
+            text.resize(static_cast<std::size_t>(info.dwSize.X) * info.dwSize.Y);
+            DWORD read = 0;
+            ReadConsoleOutputCharacterW(screen, text.data(), static_cast<DWORD>(text.size()),
+                                        {0, 0}, &read);
+            text.resize(read);
+        }
+        if (screen != INVALID_HANDLE_VALUE) CloseHandle(screen);
+        if (window != nullptr && IsWindowVisible(window) && !IsIconic(window))
+            consoles.push_back({entry.th32ProcessID, text});
+        FreeConsole();
+    }
+    CloseHandle(snapshot);
+    return consoles;
+}
+
+// The consoles in sight that show `text`, waited for up to 20 s until there
+// are `count` of them.
+std::vector<Console> ConsolesShowing(const std::wstring& text, std::size_t count) {
+    std::vector<Console> showing;
+    for (int i = 0; i < 200 && showing.size() < count; ++i) {
+        if (i > 0) Sleep(100);
+        showing.clear();
+        for (const Console& console : ConsolesInSight()) {
+            // The text as the console lays it out, in rows of its width.
+            std::wstring flat = console.text;
+            std::erase(flat, L' ');
+            std::wstring wanted = text;
+            std::erase(wanted, L' ');
+            if (flat.find(wanted) != std::wstring::npos) showing.push_back(console);
+        }
+    }
+    return showing;
+}
+
+// Starts the starter as a double click does, and lets go of it.
+void DoubleClick(const std::wstring& starter) {
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    std::wstring command = L"\"" + starter + L"\"";
+    ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                               nullptr, &startup, &process))
+        << GetLastError();
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+}
+
+// Ends every process of `name` but this one.
+void EndEvery(const wchar_t* name) {
+    const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32W entry = {};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32FirstW(snapshot, &entry); more;
+         more = Process32NextW(snapshot, &entry)) {
+        if (_wcsicmp(entry.szExeFile, name) != 0 || entry.th32ProcessID == GetCurrentProcessId())
+            continue;
+        if (const HANDLE process = OpenProcess(PROCESS_TERMINATE, FALSE, entry.th32ProcessID)) {
+            TerminateProcess(process, 99);
+            CloseHandle(process);
+        }
+    }
+    CloseHandle(snapshot);
+}
+
+// The claim a simulator makes for COM1 is held here, so the starter's own
+// stops with a message, which must be seen.
+class StarterThatFails : public Starter {
+protected:
+    void SetUp() override {
+        Starter::SetUp();
+        claim = CreateMutexW(nullptr, FALSE, L"Local\\qor-sim-COM1");
+        ASSERT_NE(claim, nullptr);
+        ASSERT_NE(GetLastError(), static_cast<DWORD>(ERROR_ALREADY_EXISTS));
+        wchar_t temp[MAX_PATH] = {};
+        GetEnvironmentVariableW(L"TEMP", temp, MAX_PATH);
+        savedTemp = temp;
+    }
+    void TearDown() override {
+        SetEnvironmentVariableW(L"TEMP", savedTemp.c_str());
+        EndEvery(L"cmd.exe");
+        EndEvery(L"qor-sim.exe");
+        CloseHandle(claim);
+        Starter::TearDown();
+    }
+    std::wstring StarterPath() const { return unzipped + L"\\Try-with-simulator.cmd"; }
+
+    HANDLE claim = nullptr;
+    std::wstring savedTemp;
+};
+
+// Part of what the simulator says then: that the claim it makes for COM1
+// exists already.
+const std::wstring kServedAlready = L"Local\\qor-sim-COM1 exists";
+
+TEST_P(StarterThatFails, ShowsWhyWhenThereIsNoFolderForTemporaryFiles) {
+    SetEnvironmentVariableW(L"TEMP", (unzipped + L"\\no such folder").c_str());
+    DoubleClick(StarterPath());
+    EXPECT_EQ(ConsolesShowing(kServedAlready, 1).size(), 1u)
+        << "no console in sight says why the simulator stopped";
+}
+
+// Two starters in the same second: each shows its own simulator's message,
+// and each leaves nothing behind in the folder for temporary files.
+TEST_P(StarterThatFails, TwoInTheSameSecondEachShowWhy) {
+    const std::wstring temp = unzipped + L"\\temp";
+    std::filesystem::remove_all(temp);
+    CreateDirectoryW(temp.c_str(), nullptr);
+    SetEnvironmentVariableW(L"TEMP", temp.c_str());
+    DoubleClick(StarterPath());
+    DoubleClick(StarterPath());
+    const std::vector<Console> shown = ConsolesShowing(kServedAlready, 2);
+    EXPECT_EQ(shown.size(), 2u) << "a starter's message is lost";
+    // Each removes its own folder once it has shown the message.
+    bool empty = false;
+    for (int i = 0; i < 100 && !empty; ++i) {
+        empty = RemoveDirectoryW(temp.c_str()) != FALSE;
+        if (!empty) Sleep(100);
+    }
+    EXPECT_TRUE(empty) << "left behind in %TEMP%";
+    std::error_code ignored;
+    std::filesystem::remove_all(temp, ignored);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Folders, StarterThatFails,
+    testing::Values(Unzipped{L"qor demo (1)", false, "ASecondDownload"},
+                    Unzipped{L"读卡器 & 演示", true, "AChineseNameWithAnAmpersand"}),
+    [](const testing::TestParamInfo<Unzipped>& info) { return std::string(info.param.name); });
+
 INSTANTIATE_TEST_SUITE_P(
     Folders, Starter,
     testing::Values(Unzipped{L"qor demo (1)", false, "ASecondDownloadClosingTheWindow"},
