@@ -22,6 +22,7 @@ exit /b
 :serve
 rem md makes a folder or fails, so no two starters share one: %RANDOM%
 rem starts from the time in seconds, alike in starters of the same second.
+if "%TEMP%"=="" goto no_folder
 if not exist "%TEMP%\" goto no_folder
 set QOR_TRIES=
 :pick
