@@ -33,9 +33,9 @@ public:
     // regular file opens too, and so does a mapped COM whose target is gone.
     static ExclusivePort Open(const std::wstring& path, DWORD flags);
 
-    Outcome outcome() const { return outcome_; }
+    Outcome GetOutcome() const { return outcome_; }
     // The system's error code behind NoDevice, else 0.
-    DWORD error() const { return error_; }
+    DWORD Error() const { return error_; }
     HANDLE Get() const { return handle_.Get(); }
     // The line's settings as the open found them.
     const DCB& Found() const { return found_; }

@@ -25,7 +25,7 @@ std::int32_t SerialPort::Open(const std::wstring& path, DWORD baud, std::unique_
     // Allocated first: once the port is open, nothing may throw.
     std::unique_ptr<SerialPort> port(new SerialPort());
     port->port_ = qorplatform::ExclusivePort::Open(path, 0);
-    switch (port->port_.outcome()) {
+    switch (port->port_.GetOutcome()) {
         case qorplatform::ExclusivePort::Outcome::Opened: break;
         case qorplatform::ExclusivePort::Outcome::NoDevice: return QOR_E_NO_DEVICE;
         case qorplatform::ExclusivePort::Outcome::NotSerialLine: return QOR_E_NOT_TERMINAL;

@@ -23,10 +23,10 @@ SerialLine::SerialLine(const std::string& name, std::uint32_t baud) : path_(Devi
     if (path_.empty()) throw std::runtime_error(name + " is not a device name");
     // As the library opens and holds a port.
     port_ = qorplatform::ExclusivePort::Open(path_, FILE_FLAG_OVERLAPPED);
-    switch (port_.outcome()) {
+    switch (port_.GetOutcome()) {
         case qorplatform::ExclusivePort::Outcome::Opened: break;
         case qorplatform::ExclusivePort::Outcome::NoDevice:
-            throw SystemFailure(name + ": cannot open it", port_.error());
+            throw SystemFailure(name + ": cannot open it", port_.Error());
         case qorplatform::ExclusivePort::Outcome::NotSerialLine:
             throw std::runtime_error(name + " is not a serial line");
         case qorplatform::ExclusivePort::Outcome::Busy:

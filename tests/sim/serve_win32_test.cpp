@@ -69,10 +69,10 @@ TEST(ServeWin32, AFailedWaitLeavesNoReadPendingOnTheLine) {
 }
 
 // The process whose thread the failing resume below was handed, to wait for.
-HANDLE gUnresumed = nullptr;
+HANDLE unresumed = nullptr;
 
 DWORD WINAPI FailToResume(HANDLE thread) {
-    gUnresumed = OpenProcess(SYNCHRONIZE, FALSE, GetProcessIdOfThread(thread));
+    unresumed = OpenProcess(SYNCHRONIZE, FALSE, GetProcessIdOfThread(thread));
     SetLastError(ERROR_ACCESS_DENIED);
     return static_cast<DWORD>(-1);
 }
@@ -92,9 +92,9 @@ TEST(ThenProgramWin32, AThreadThatDoesNotResumeIsAFailedStart) {
         EXPECT_NE(std::string(error.what()).find("did not resume"), std::string::npos)
             << error.what();
     }
-    ASSERT_NE(gUnresumed, nullptr);
-    EXPECT_EQ(WaitForSingleObject(gUnresumed, 5000), WAIT_OBJECT_0) << "left behind, suspended";
-    CloseHandle(gUnresumed);
+    ASSERT_NE(unresumed, nullptr);
+    EXPECT_EQ(WaitForSingleObject(unresumed, 5000), WAIT_OBJECT_0) << "left behind, suspended";
+    CloseHandle(unresumed);
 }
 
 }  // namespace
