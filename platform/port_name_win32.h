@@ -11,19 +11,22 @@
 
 namespace qorplatform {
 
-// The device path for `name`: "COMn" becomes "\\.\COMn" (without the
-// prefix, COM10 and up would be file names); any other name is returned as
-// it is, its bytes in the ANSI code page.
+// n of a name that Windows reads as COMn: a name ComPortNumber takes, and
+// any other that the system's own path rules lead to the device COMn
+// (GetFullPathNameW gives \\.\COMn or \\?\COMn, after any Global\ or
+// GLOBALROOT\??\): COM1:, COM1., "COM1 ", \\.\COM12, //./com1, \\?\COM1,
+// \\.\Global\COM1, and C:\any\COM1.txt where the system reads that as
+// COM1 too. Nothing for any other name. `name` is in the ANSI code page.
+std::optional<unsigned> SystemComPortNumber(std::string_view name);
+
+// The device path for `name`: a name SystemComPortNumber takes becomes
+// "\\.\COMn" (without the prefix, COM10 and up would be file names); any
+// other name is returned as it is, its bytes in the ANSI code page.
 std::string ResolvePortName(std::string_view name);
 
 // `name` from the ANSI code page to UTF-16, for the W functions; nothing when
 // it holds bytes that code page has no character for.
 std::optional<std::wstring> WidePortName(std::string_view name);
-
-// The name of the system-wide object that stands for "this port is open",
-// the same for every spelling of one port (COM1, com1, \\.\COM1, //./com1),
-// different for different ports. `path` is the resolved, wide name.
-std::wstring PortLockName(std::wstring_view path);
 
 }  // namespace qorplatform
 

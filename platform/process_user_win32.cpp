@@ -42,4 +42,16 @@ bool ProcessUser::Owns(HANDLE object) const {
     return owns;
 }
 
+OwnOnly::OwnOnly(const ProcessUser& user) {
+    const DWORD aclSize =
+        static_cast<DWORD>(sizeof(ACL) + sizeof(ACCESS_ALLOWED_ACE) + GetLengthSid(user.Sid()));
+    acl_.resize((aclSize + 7) / 8);
+    auto* acl = reinterpret_cast<ACL*>(acl_.data());
+    made_ = InitializeAcl(acl, aclSize, ACL_REVISION) &&
+            AddAccessAllowedAce(acl, ACL_REVISION, GENERIC_ALL, user.Sid()) &&
+            InitializeSecurityDescriptor(&descriptor_, SECURITY_DESCRIPTOR_REVISION) &&
+            SetSecurityDescriptorOwner(&descriptor_, user.Sid(), FALSE) &&
+            SetSecurityDescriptorDacl(&descriptor_, TRUE, acl, FALSE);
+}
+
 }  // namespace qorplatform

@@ -1,5 +1,5 @@
 // The user a process runs as, and whether an object is that user's: what
-// decides whose a simulator's claim and pipe are.
+// decides whose a simulator's claim and pipe are, and whose a port's lock.
 #ifndef QORPLATFORM_PROCESS_USER_WIN32_H
 #define QORPLATFORM_PROCESS_USER_WIN32_H
 
@@ -28,6 +28,25 @@ public:
 private:
     // A TOKEN_USER and the SID it points into; 8-byte units keep it aligned.
     std::vector<std::uint64_t> token_;
+};
+
+// A security descriptor that names `user` as the owner, so others can tell
+// whose an object is, and whose DACL has one entry: `user` may do anything,
+// everyone else nothing.
+class OwnOnly {
+public:
+    explicit OwnOnly(const ProcessUser& user);
+    OwnOnly(const OwnOnly&) = delete;
+    OwnOnly& operator=(const OwnOnly&) = delete;
+
+    // Nothing when the descriptor could not be made.
+    SECURITY_ATTRIBUTES* Attributes() { return made_ ? &attributes_ : nullptr; }
+
+private:
+    std::vector<std::uint64_t> acl_;  // 8-byte units keep it aligned
+    SECURITY_DESCRIPTOR descriptor_{};
+    SECURITY_ATTRIBUTES attributes_{sizeof attributes_, &descriptor_, FALSE};
+    bool made_ = false;
 };
 
 }  // namespace qorplatform

@@ -3,7 +3,7 @@
 #include <utility>
 
 #include "open_device_win32.h"
-#include "port_name.h"
+#include "port_name_win32.h"
 #include "process_user_win32.h"
 
 namespace qorplatform {
@@ -14,7 +14,7 @@ namespace {
 constexpr DWORD kRelistenWaitMs = 250;
 
 std::optional<std::wstring> SimName(std::wstring_view prefix, std::string_view portName) {
-    const std::optional<unsigned> n = ComPortNumber(portName);
+    const std::optional<unsigned> n = SystemComPortNumber(portName);
     if (!n) return std::nullopt;
     return std::wstring(prefix) + L"qor-sim-COM" + std::to_wstring(*n);
 }

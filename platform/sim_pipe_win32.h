@@ -14,8 +14,9 @@
 
 namespace qorplatform {
 
-// "\\.\pipe\qor-sim-COMn" for a name ComPortNumber takes, with n as it
-// reads it (so com1 and COM1 share a pipe); nothing for any other name.
+// "\\.\pipe\qor-sim-COMn" for a name SystemComPortNumber takes, with n as
+// it reads it (so com1, COM1: and \\.\COM1 share a pipe); nothing for any
+// other name.
 std::optional<std::wstring> SimPipeName(std::string_view portName);
 
 // "Local\qor-sim-COMn", the mutex a simulator makes in its session's own

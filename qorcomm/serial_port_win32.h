@@ -9,7 +9,7 @@
 #include <optional>
 #include <string>
 
-#include "handle_win32.h"
+#include "exclusive_port_win32.h"
 #include "line.h"
 
 namespace qorcomm {
@@ -28,21 +28,12 @@ public:
 private:
     SerialPort() = default;
 
-    // Takes the port's lock: QOR_OK, or QOR_E_BUSY when another process holds
-    // it, or QOR_E_IO.
-    std::int32_t Lock(const std::wstring& name);
     // Sets the comm timeouts, when they change.
     bool SetTimeouts(COMMTIMEOUTS wanted);
     // Reads what the timeouts let through: QOR_E_IO, or the count of bytes.
     std::int32_t Read(COMMTIMEOUTS wait, std::uint8_t* into, DWORD size);
 
-    // Wine does not enforce CreateFile's sharing mode on serial ports, so a
-    // named object stands for "this port is open": it exists exactly while a
-    // process holds the port, and the system closes it with the process,
-    // however that ends. Declared first, so it is let go of last: no other
-    // process takes the port before this one has.
-    qorplatform::Handle lock_;
-    qorplatform::Handle handle_;
+    qorplatform::ExclusivePort port_;
     // The timeouts last set, so a read or write sets them only when they change.
     std::optional<COMMTIMEOUTS> timeouts_;
 };

@@ -7,7 +7,6 @@
 
 #include <optional>
 #include <stdexcept>
-#include <vector>
 
 namespace qorsim {
 
@@ -16,39 +15,10 @@ namespace {
 // Requests and answers are a few bytes; this holds many of either.
 constexpr DWORD kBufferSize = 4096;
 
-// A security descriptor that names `user` as the owner, so the library can
-// tell whose an object is, and whose DACL has one entry: `user` may do
-// anything, everyone else nothing.
-class OwnOnly {
-public:
-    explicit OwnOnly(const qorplatform::ProcessUser& user) {
-        const DWORD aclSize =
-            static_cast<DWORD>(sizeof(ACL) + sizeof(ACCESS_ALLOWED_ACE) + GetLengthSid(user.Sid()));
-        acl_.resize((aclSize + 7) / 8);
-        auto* acl = reinterpret_cast<ACL*>(acl_.data());
-        if (!InitializeAcl(acl, aclSize, ACL_REVISION) ||
-            !AddAccessAllowedAce(acl, ACL_REVISION, GENERIC_ALL, user.Sid()) ||
-            !InitializeSecurityDescriptor(&descriptor_, SECURITY_DESCRIPTOR_REVISION) ||
-            !SetSecurityDescriptorOwner(&descriptor_, user.Sid(), FALSE) ||
-            !SetSecurityDescriptorDacl(&descriptor_, TRUE, acl, FALSE)) {
-            throw SystemFailure("cannot make an access list of this user's own");
-        }
-    }
-    OwnOnly(const OwnOnly&) = delete;
-    OwnOnly& operator=(const OwnOnly&) = delete;
-
-    SECURITY_ATTRIBUTES* Attributes() { return &attributes_; }
-
-private:
-    std::vector<std::uint64_t> acl_;  // 8-byte units keep it aligned
-    SECURITY_DESCRIPTOR descriptor_{};
-    SECURITY_ATTRIBUTES attributes_{sizeof attributes_, &descriptor_, FALSE};
-};
-
 qorplatform::Handle Claim(const std::string& portName, const qorplatform::ProcessUser& user,
-                          OwnOnly& security) {
+                          SECURITY_ATTRIBUTES* security) {
     const std::wstring name = *qorplatform::SimClaimName(portName);
-    qorplatform::Handle claim(CreateMutexW(security.Attributes(), FALSE, name.c_str()));
+    qorplatform::Handle claim(CreateMutexW(security, FALSE, name.c_str()));
     const DWORD error = GetLastError();
     // Refused an object of that name (another user's, or of another kind),
     // or given one that is not this user's.
@@ -71,7 +41,9 @@ PipeServer CreatePipeServer(const std::wstring& name, const std::string& portNam
     const std::optional<qorplatform::ProcessUser> user =
         qorplatform::ProcessUser::Of(GetCurrentProcess());
     if (!user) throw std::runtime_error("cannot tell which user this process runs as");
-    OwnOnly security(*user);
+    qorplatform::OwnOnly ownOnly(*user);
+    SECURITY_ATTRIBUTES* const security = ownOnly.Attributes();
+    if (security == nullptr) throw SystemFailure("cannot make an access list of this user's own");
 
     // The claim first: while it is held, the library trusts the pipe only
     // when it is owned by this user too.
@@ -80,7 +52,7 @@ PipeServer CreatePipeServer(const std::wstring& name, const std::string& portNam
     server.pipe = qorplatform::Handle(CreateNamedPipeW(
         name.c_str(), PIPE_ACCESS_DUPLEX | FILE_FLAG_FIRST_PIPE_INSTANCE | FILE_FLAG_OVERLAPPED,
         PIPE_TYPE_BYTE | PIPE_READMODE_BYTE | PIPE_WAIT | PIPE_REJECT_REMOTE_CLIENTS, 1,
-        kBufferSize, kBufferSize, 0, security.Attributes()));
+        kBufferSize, kBufferSize, 0, security));
     if (!server.pipe.Valid()) {
         const DWORD error = GetLastError();
         // Windows says "access denied" when the first instance exists, Wine

@@ -1,6 +1,5 @@
 #include "serial_line_win32.h"
 
-#include "open_device_win32.h"
 #include "port_name_win32.h"
 #include "raw_line_win32.h"
 #include "system_failure.h"
@@ -22,45 +21,40 @@ std::wstring DevicePath(const std::string& name) {
 
 SerialLine::SerialLine(const std::string& name, std::uint32_t baud) : path_(DevicePath(name)) {
     if (path_.empty()) throw std::runtime_error(name + " is not a device name");
-    // As the library opens a port: a name may lead to a pipe, whose server
-    // must not act as this user.
-    handle_ = qorplatform::Handle(qorplatform::OpenDevice(path_, FILE_FLAG_OVERLAPPED));
-    if (!handle_.Valid()) {
-        if (GetLastError() == ERROR_ACCESS_DENIED)
+    // As the library opens and holds a port.
+    port_ = qorplatform::ExclusivePort::Open(path_, FILE_FLAG_OVERLAPPED);
+    switch (port_.GetOutcome()) {
+        case qorplatform::ExclusivePort::Outcome::Opened: break;
+        case qorplatform::ExclusivePort::Outcome::NoDevice:
+            throw SystemFailure(name + ": cannot open it", port_.Error());
+        case qorplatform::ExclusivePort::Outcome::NotSerialLine:
+            throw std::runtime_error(name + " is not a serial line");
+        case qorplatform::ExclusivePort::Outcome::Busy:
             throw std::runtime_error(name + " is in use by another program");
-        throw SystemFailure(name + ": cannot open it");
     }
-    // As the library does: a file or a pipe opens too, and must not be taken
-    // for a line.
-    found_.DCBlength = sizeof found_;
-    if (!GetCommState(handle_.Get(), &found_))
-        throw std::runtime_error(name + " is not a serial line");
-
-    // The library's own lock on a port it has open (port_name_win32.h).
-    lock_ =
-        qorplatform::Handle(CreateMutexW(nullptr, FALSE, qorplatform::PortLockName(path_).c_str()));
-    if (!lock_.Valid() || GetLastError() == ERROR_ALREADY_EXISTS) {
-        lock_ = qorplatform::Handle();
-        throw std::runtime_error(name + " is in use by another program");
-    }
+    const HANDLE handle = port_.Get();
+    DCB found = port_.Found();
 
     // All zero: a read waits for as many bytes as it asks for, so the serve
     // loop asks for one at a time and each arrives as it comes.
     COMMTIMEOUTS waitForBytes{};
     // As the library sets up its end.
-    if (!qorplatform::SetRawLine(handle_.Get(), found_, baud)) {
+    if (!qorplatform::SetRawLine(handle, found, baud)) {
         const std::runtime_error refused =
             SystemFailure(name + ": does not take the rate asked for");
-        SetCommState(handle_.Get(), &found_);
+        SetCommState(handle, &found);
         throw refused;
     }
-    if (!SetCommTimeouts(handle_.Get(), &waitForBytes)) {
-        SetCommState(handle_.Get(), &found_);
+    if (!SetCommTimeouts(handle, &waitForBytes)) {
+        SetCommState(handle, &found);
         throw SystemFailure(name + ": cannot set its timeouts");
     }
-    PurgeComm(handle_.Get(), PURGE_RXCLEAR | PURGE_TXCLEAR);
+    PurgeComm(handle, PURGE_RXCLEAR | PURGE_TXCLEAR);
 }
 
-SerialLine::~SerialLine() { SetCommState(handle_.Get(), &found_); }
+SerialLine::~SerialLine() {
+    DCB found = port_.Found();
+    SetCommState(port_.Get(), &found);
+}
 
 }  // namespace qorsim

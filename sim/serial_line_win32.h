@@ -1,6 +1,6 @@
 #pragma once
 
-#include "handle_win32.h"
+#include "exclusive_port_win32.h"
 
 #include <cstdint>
 #include <string>
@@ -22,16 +22,13 @@ public:
     SerialLine(const SerialLine&) = delete;
     SerialLine& operator=(const SerialLine&) = delete;
 
-    HANDLE Get() const { return handle_.Get(); }
+    HANDLE Get() const { return port_.Get(); }
     // The path opened: \\.\COMn for COMn.
     const std::wstring& Path() const { return path_; }
 
 private:
     std::wstring path_;
-    // Declared first, so it is let go of last, after the line.
-    qorplatform::Handle lock_;
-    qorplatform::Handle handle_;
-    DCB found_{};
+    qorplatform::ExclusivePort port_;
 };
 
 }  // namespace qorsim

@@ -7,7 +7,7 @@
 
 namespace qorsim {
 
-ThenProgram::ThenProgram(const std::string& program) {
+ThenProgram::ThenProgram(const std::string& program, ResumeFunction resume) {
     const std::wstring wide = qorplatform::Widen(program);
     // Quoted whole: a path with spaces is one program, not a program and
     // its arguments. A quote cannot be part of a Windows file name.
@@ -37,11 +37,18 @@ ThenProgram::ThenProgram(const std::string& program) {
         }
         qorplatform::Handle thread(process.hThread);
         process_ = qorplatform::Handle(process.hProcess);
-        if (AssignProcessToJobObject(job_.Get(), process_.Get())) {
-            ResumeThread(thread.Get());
-            return;
+        if (!AssignProcessToJobObject(job_.Get(), process_.Get())) {
+            TerminateProcess(process_.Get(), 1);
+            continue;
         }
-        TerminateProcess(process_.Get(), 1);
+        // A thread left suspended is a program that never runs while the
+        // simulator waits for it to end.
+        if (resume(thread.Get()) == static_cast<DWORD>(-1)) {
+            const DWORD error = GetLastError();
+            TerminateProcess(process_.Get(), 1);
+            throw SystemFailure("cannot start " + program + ": its thread did not resume", error);
+        }
+        return;
     }
     throw SystemFailure("cannot start " + program + " in a job of its own");
 }

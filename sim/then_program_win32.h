@@ -17,7 +17,9 @@ public:
     // Starts `program` (UTF-8; found as CreateProcessW finds a command) with
     // no arguments. Throws std::runtime_error when it cannot be started in
     // the job.
-    explicit ThenProgram(const std::string& program);
+    // `resume` lets the started program's thread go; a test gives its own.
+    using ResumeFunction = DWORD(WINAPI*)(HANDLE thread);
+    explicit ThenProgram(const std::string& program, ResumeFunction resume = ResumeThread);
 
     // Signalled when the program ends.
     HANDLE Process() const { return process_.Get(); }

@@ -21,13 +21,16 @@
 #include <string>
 #include <vector>
 
+#include "exclusive_port_win32.h"
 #include "guarded_sn.h"
+#include "handle_win32.h"
 #include "line_timing.h"
 #include "process_user_win32.h"
 #include "qorcomm.h"
 #include "sim_pipe_win32.h"
 #include "test_vectors.h"
 #include "timing_slack.h"
+#include "wide_text_win32.h"
 
 namespace {
 
@@ -290,10 +293,26 @@ const wchar_t* const kPipeName = L"\\\\.\\pipe\\qor-sim-COM42";
 
 using PipeSimTest = Com1;
 
+// An object as `owner` could make it, open to everyone, or with `emptyDacl`
+// to no one. Windows lets a process name no owner outside its own token;
+// Wine, whose processes all run as one user, lets it name any, and so
+// stands in for another user here.
+template <typename Create>
+HANDLE Made(PSID owner, Create&& create, bool emptyDacl = false) {
+    ACL empty{};
+    InitializeAcl(&empty, sizeof empty, ACL_REVISION);
+    SECURITY_DESCRIPTOR descriptor{};
+    InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION);
+    SetSecurityDescriptorOwner(&descriptor, owner, FALSE);
+    SetSecurityDescriptorDacl(&descriptor, TRUE, emptyDacl ? &empty : nullptr, FALSE);
+    SECURITY_ATTRIBUTES attributes{sizeof attributes, &descriptor, FALSE};
+    const HANDLE made = create(&attributes);
+    EXPECT_TRUE(made != nullptr && made != INVALID_HANDLE_VALUE) << "error " << GetLastError();
+    return made;
+}
+
 // COM42's claim and pipe as a program other than this user's simulator could
-// make them, each with the owner given and open to everyone. Windows lets a
-// process name no owner outside its own token; Wine, whose processes all run
-// as one user, lets it name any, and so stands in for another user here.
+// make them, each with the owner given.
 class ClaimAndPipe {
 public:
     ClaimAndPipe(PSID claimOwner, PSID pipeOwner) {
@@ -319,18 +338,6 @@ public:
     }
 
 private:
-    template <typename Create>
-    static HANDLE Made(PSID owner, Create&& create) {
-        SECURITY_DESCRIPTOR descriptor{};
-        InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION);
-        SetSecurityDescriptorOwner(&descriptor, owner, FALSE);
-        SetSecurityDescriptorDacl(&descriptor, TRUE, nullptr, FALSE);
-        SECURITY_ATTRIBUTES attributes{sizeof attributes, &descriptor, FALSE};
-        const HANDLE made = create(&attributes);
-        EXPECT_TRUE(made != nullptr && made != INVALID_HANDLE_VALUE) << "error " << GetLastError();
-        return made;
-    }
-
     HANDLE claim_ = nullptr;
     HANDLE pipe_ = nullptr;
     HANDLE client_ = nullptr;
@@ -427,6 +434,50 @@ TEST_F(PipeSimTest, APipeOwnedByAnotherUserIsNotTheSimulatorsWhateverServesIt) {
     const AnotherUser other;
     const ClaimAndPipe foreign(self->Sid(), other.sid);
     EXPECT_EQ(CROpenCom(kPipePort, 9600), QOR_E_NO_DEVICE);
+}
+
+// Whatever another user makes first under the name of this user's lock on
+// COM1 (or under the machine-wide name any user could guess), and of
+// whatever kind, this user opens the port as if it were not there.
+TEST_F(WithSim, NoObjectOfAnotherUserMakesThePortBusy) {
+    const std::optional<qorplatform::ProcessUser> self =
+        qorplatform::ProcessUser::Of(GetCurrentProcess());
+    ASSERT_TRUE(self);
+    const AnotherUser other;
+    const std::wstring own = qorplatform::PortLockName(L"\\\\.\\COM1", *self);
+    for (const std::wstring& name : {own, std::wstring(L"Global\\QORComm port COM1")}) {
+        for (const int kind : {0, 1, 2}) {
+            SCOPED_TRACE(qorplatform::Narrow(name) + ", kind " + std::to_string(kind));
+            const qorplatform::Handle squatted(Made(
+                other.sid,
+                [&](SECURITY_ATTRIBUTES* attributes) {
+                    return kind == 2 ? CreateEventW(attributes, TRUE, FALSE, name.c_str())
+                                     : CreateMutexW(attributes, FALSE, name.c_str());
+                },
+                kind == 1));
+            ASSERT_EQ(CROpenCom("COM1", 9600), QOR_OPENED);
+            EXPECT_EQ(ReadCard(2, 3).code, QOR_OK);
+            EXPECT_EQ(CRCloseCom(), QOR_OK);
+        }
+    }
+    // And this user's own lock still keeps this user's processes apart.
+    ASSERT_EQ(CROpenCom("COM1", 9600), QOR_OPENED);
+    EXPECT_EQ(OpenInAnotherProcess("COM1"), QOR_E_BUSY);
+}
+
+// Every name the system reads as COM9 leads to the simulator serving COM9,
+// never past it to whatever the system has there.
+TEST_F(PipeSimTest, EveryNameOfTheServedComPortReachesTheSimulator) {
+    PipeSim sim(L"--port COM9");
+    ASSERT_EQ(sim.FirstLine(), "\\\\.\\pipe\\qor-sim-COM9");
+    for (const char* com9 : {"COM9:", "com9.", "COM9 ", "\\\\.\\COM9", "//./com9", "\\\\?\\COM9",
+                             "\\\\.\\Global\\COM9"}) {
+        SCOPED_TRACE(com9);
+        ASSERT_EQ(CROpenCom(com9, 9600), QOR_OPENED);
+        EXPECT_EQ(ReadCard(2, 5).code, QOR_OK);
+        EXPECT_EQ(OpenInAnotherProcess("COM9"), QOR_E_BUSY);
+        ASSERT_EQ(CRCloseCom(), QOR_OK);
+    }
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
-// The serve loop on a pipe of the test's own, for what no client of
-// qor-sim.exe can bring about.
+// The serve loop on a pipe of the test's own, and the --then program's
+// start, for what no client of qor-sim.exe can bring about.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -10,6 +10,7 @@
 #include "conversation.h"
 #include "responder.h"
 #include "serve_win32.h"
+#include "then_program_win32.h"
 
 namespace {
 
@@ -65,6 +66,35 @@ TEST(ServeWin32, AFailedWaitLeavesNoReadPendingOnTheLine) {
     EXPECT_TRUE(got && moved == 1 && byte == 'x');
 
     for (const HANDLE handle : {unwaitable, event, client, server}) CloseHandle(handle);
+}
+
+// The process whose thread the failing resume below was handed, to wait for.
+HANDLE unresumed = nullptr;
+
+DWORD WINAPI FailToResume(HANDLE thread) {
+    unresumed = OpenProcess(SYNCHRONIZE, FALSE, GetProcessIdOfThread(thread));
+    SetLastError(ERROR_ACCESS_DENIED);
+    return static_cast<DWORD>(-1);
+}
+
+// A program whose thread stays suspended would never run, and the simulator
+// would wait for it for ever: the start fails, and takes the process along.
+TEST(ThenProgramWin32, AThreadThatDoesNotResumeIsAFailedStart) {
+    wchar_t self[MAX_PATH] = {};
+    ASSERT_NE(GetModuleFileNameW(nullptr, self, MAX_PATH), 0u);
+    char program[MAX_PATH * 3] = {};
+    ASSERT_GT(WideCharToMultiByte(CP_UTF8, 0, self, -1, program, sizeof program, nullptr, nullptr),
+              0);
+    try {
+        qorsim::ThenProgram then(program, FailToResume);
+        ADD_FAILURE() << "started, though its thread never ran";
+    } catch (const std::runtime_error& error) {
+        EXPECT_NE(std::string(error.what()).find("did not resume"), std::string::npos)
+            << error.what();
+    }
+    ASSERT_NE(unresumed, nullptr);
+    EXPECT_EQ(WaitForSingleObject(unresumed, 5000), WAIT_OBJECT_0) << "left behind, suspended";
+    CloseHandle(unresumed);
 }
 
 }  // namespace

@@ -83,6 +83,10 @@ void MessageList::EnsureTip() {
     tool.uId = reinterpret_cast<UINT_PTR>(list_);
     tool.lpszText = LPSTR_TEXTCALLBACKW;
     SendMessageW(tip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    // In the list's own font; a new one reaches the tip with the list's
+    // (WM_SETFONT, below).
+    SendMessageW(tip_, WM_SETFONT, static_cast<WPARAM>(SendMessageW(list_, WM_GETFONT, 0, 0)),
+                 FALSE);
 }
 
 MessageList::~MessageList() {
@@ -127,6 +131,11 @@ LRESULT MessageList::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             if (wParam == 1 || wParam == 3) return 0;
             break;
         case WM_CONTEXTMENU: ShowMenu(lParam); return 0;
+        // The window deletes the font it replaces (a DPI change), so the tip
+        // takes the new one at the same moment, not at its next showing.
+        case WM_SETFONT:
+            if (tip_ != nullptr) SendMessageW(tip_, WM_SETFONT, wParam, lParam);
+            break;
         case WM_NOTIFY: {
             auto* header = reinterpret_cast<NMHDR*>(lParam);
             if (header->hwndFrom != tip_) break;
@@ -181,9 +190,6 @@ wchar_t* MessageList::TipText() {
     hovered_ = ItemAt(at);
     tipText_ = hovered_ >= 0 ? Line(hovered_) : std::wstring();
     if (!IsCut(tipText_)) tipText_.clear();
-    // In the list's own font, whatever the DPI has made it.
-    SendMessageW(tip_, WM_SETFONT, static_cast<WPARAM>(SendMessageW(list_, WM_GETFONT, 0, 0)),
-                 FALSE);
     return tipText_.data();
 }
 

@@ -645,6 +645,45 @@ TEST_F(MessageListTest, OnlyALineCutOffShowsWholeAsATip) {
     EXPECT_EQ(tipOver(2), L"") << "a line that fits shows no tip";
 }
 
+// The thread's tooltip, if it has one, into the HWND at `tip`.
+BOOL CALLBACK NoteTip(HWND window, LPARAM tip) {
+    wchar_t name[64] = {};
+    GetClassNameW(window, name, 64);
+    if (std::wstring_view(name) != TOOLTIPS_CLASSW) return TRUE;
+    *reinterpret_cast<HWND*>(tip) = window;
+    return FALSE;
+}
+
+// The face and size of the font `window` has, or all zero for none or a
+// deleted one.
+LOGFONTW FontOf(HWND window) {
+    LOGFONTW font = {};
+    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(window, WM_GETFONT, 0, 0)), sizeof font, &font);
+    return font;
+}
+
+// The window deletes the list's font when the DPI changes; the tip, made
+// before, takes the new one from that moment on (Wine's tip keeps a copy of
+// the font it is given, Windows's the font itself, so the test compares the
+// two by their size).
+TEST_F(MessageListTest, TheTipTakesTheListsNewFontWithADpiChange) {
+    SendMessageW(Log(), WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));  // makes the tip
+    HWND tip = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), NoteTip, reinterpret_cast<LPARAM>(&tip));
+    ASSERT_NE(tip, nullptr);
+    EXPECT_EQ(FontOf(tip).lfHeight, FontOf(Log()).lfHeight);
+
+    RECT suggested = {};
+    GetWindowRect(Form(), &suggested);
+    SendMessageW(Form(), WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+    Pump();
+    const auto font = reinterpret_cast<HGDIOBJ>(SendMessageW(tip, WM_GETFONT, 0, 0));
+    EXPECT_EQ(GetObjectType(font), static_cast<DWORD>(OBJ_FONT)) << "a deleted font";
+    EXPECT_EQ(FontOf(Log()).lfHeight, -18) << "9 pt at 144 DPI";
+    EXPECT_EQ(FontOf(tip).lfHeight, FontOf(Log()).lfHeight);
+    EXPECT_EQ(std::wstring(FontOf(tip).lfFaceName), std::wstring(FontOf(Log()).lfFaceName));
+}
+
 // --- closing ----------------------------------------------------------------
 
 TEST(WindowClosing, EveryWayReleasesThePortOnceAndEndsTheLoop) {
