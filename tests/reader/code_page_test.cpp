@@ -89,6 +89,8 @@ TEST(CardNumberText, ShowsControlsAndFormatCharactersAsReplacements) {
                           "2\xCD\x8F"
                           "3\xEF\xB8\x8F",
                           "1" + f + "2" + f + "3" + f});
+    // U+0378: no character yet, so no promise of how it shows.
+    ExpectShown("UTF-8", {"unassigned", "1\xCD\xB8", "1" + f});
     for (const CardCase& c : {
              CardCase{"CR LF", "12\r\n34", "12" + f + f + "34"},
              CardCase{"TAB, BEL, BS", "\t1\a2\b3", f + "1" + f + "2" + f + "3"},
