@@ -131,6 +131,38 @@ TEST(SimLine, EachEndIsSetUpAsTheReadersLineNeeds) {
     CRCloseCom();
 }
 
+// The line is the holder's, and the lock the library takes says so.
+TEST(SimDevice, RefusesALineTheLibraryHolds) {
+    const ptypeer::Peer device;
+    ASSERT_EQ(CROpenCom(device.Path().c_str(), 9600), QOR_OPENED);
+    SimProcess sim({"--device", device.Path()});
+    if (sim.FirstLine().empty()) {
+        EXPECT_EQ(sim.WaitForExit(), 1);
+        EXPECT_NE(sim.ErrorOutput().find("is in use by another program"), std::string::npos)
+            << sim.ErrorOutput();
+    } else {
+        ADD_FAILURE() << "qor-sim serves a line the library holds";
+        sim.Stop();
+    }
+    CRCloseCom();
+}
+
+TEST(SimDevice, GivesTheLineBackAsItFoundIt) {
+    const ptypeer::Peer device;
+    LeaveCooked(device.Path());
+    const termios before = ModeOf(device.Path());
+    SimProcess sim({"--device", device.Path()});
+    ASSERT_EQ(sim.FirstLine(), device.Path()) << sim.ErrorOutput();
+    EXPECT_EQ(sim.Stop(), 0);
+    const termios after = ModeOf(device.Path());
+    EXPECT_EQ(after.c_iflag, before.c_iflag);
+    EXPECT_EQ(after.c_oflag, before.c_oflag);
+    EXPECT_EQ(after.c_cflag, before.c_cflag);
+    EXPECT_EQ(after.c_lflag, before.c_lflag);
+    EXPECT_EQ(after.c_cc[VMIN], before.c_cc[VMIN]);
+    EXPECT_EQ(after.c_cc[VTIME], before.c_cc[VTIME]);
+}
+
 TEST(SimDevice, RefusesWhatIsNoSerialLine) {
     SimProcess sim({"--device", "/dev/null"});
     EXPECT_EQ(sim.WaitForExit(), 1);
