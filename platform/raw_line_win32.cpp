@@ -2,7 +2,7 @@
 
 namespace qorplatform {
 
-bool SetRawLine(HANDLE line, const DCB& found, DWORD baud) {
+DCB RawLineSettings(const DCB& found, DWORD baud) {
     DCB dcb = found;
     dcb.BaudRate = baud;
     dcb.fBinary = TRUE;
@@ -23,6 +23,11 @@ bool SetRawLine(HANDLE line, const DCB& found, DWORD baud) {
     dcb.ByteSize = 8;
     dcb.Parity = NOPARITY;
     dcb.StopBits = ONESTOPBIT;
+    return dcb;
+}
+
+bool SetRawLine(HANDLE line, const DCB& found, DWORD baud) {
+    DCB dcb = RawLineSettings(found, baud);
     DCB applied{};
     applied.DCBlength = sizeof applied;
     // Read back, as with termios, in case a driver settled for another rate.

@@ -13,6 +13,11 @@ namespace qorplatform {
 // DTR and RTS on. False when the port refused, or did not take the rate.
 bool SetRawLine(HANDLE line, const DCB& found, DWORD baud);
 
+// The state SetRawLine gives the port: `found` with every setting the
+// reader's line depends on made so. Wine keeps only some of a DCB's fields,
+// so this is what the tests read.
+DCB RawLineSettings(const DCB& found, DWORD baud);
+
 }  // namespace qorplatform
 
 #endif  // QORPLATFORM_RAW_LINE_WIN32_H

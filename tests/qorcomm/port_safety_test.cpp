@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/ioctl.h>
 #include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
@@ -117,6 +118,19 @@ TEST_F(Exclusive, AKilledHolderLetsGo) {
     holder.Kill();
     ASSERT_EQ(CROpenCom(peer.Path().c_str(), 9600), QOR_OPENED);
     ExpectRead(peer);
+}
+
+// TIOCEXCL on a pseudo-terminal would outlive a holder that died, for as
+// long as the simulator keeps the master: the lock above is all it gets.
+TEST_F(Exclusive, APseudoTerminalIsNeverMadeExclusive) {
+    Peer peer;
+    ASSERT_EQ(CROpenCom(peer.Path().c_str(), 9600), QOR_OPENED);
+    const int line = ::open(peer.Path().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    ASSERT_GE(line, 0);
+    int exclusive = -1;
+    EXPECT_EQ(::ioctl(line, TIOCGEXCL, &exclusive), 0);
+    EXPECT_EQ(exclusive, 0);
+    ::close(line);
 }
 
 void ExpectSameSettings(const termios& a, const termios& b) {

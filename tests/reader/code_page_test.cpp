@@ -116,6 +116,8 @@ TEST(CardNumberText, ShowsControlsAndFormatCharactersAsReplacements) {
                       "2\xCC\xB6"
                       "3\xE0\xA4\x83",
                       "1" + f + "2" + f + "3" + f},
+             // U+0378: no character yet, so no promise of how it shows.
+             CardCase{"unassigned", "1\xCD\xB8", "1" + f},
              CardCase{"the plain space is text", "12 34", "12 34"},
          })
         ExpectShown("UTF-8", c);

@@ -5,6 +5,7 @@
 
 #include "pty_peer.h"
 #include "qorcomm.h"
+#include "reader_line_posix.h"
 
 #include <gtest/gtest.h>
 
@@ -16,8 +17,6 @@
 #include <unistd.h>
 
 #include <csignal>
-#include <cstdint>
-#include <ostream>
 #include <regex>
 #include <string>
 #include <vector>
@@ -90,62 +89,33 @@ TEST(SimDevice, ServesASerialLineTheLibraryReadsOverTheOtherEnd) {
     EXPECT_EQ(sim.Stop(), 0);
 }
 
-// What the line set-up decides of a terminal's settings.
-struct LineMode {
-    tcflag_t input, output, control, local;
-    cc_t minimum, time;
-
-    bool operator==(const LineMode&) const = default;
-};
-
-std::ostream& operator<<(std::ostream& out, const LineMode& mode) {
-    return out << std::hex << "iflag " << mode.input << ", oflag " << mode.output << ", cflag "
-               << mode.control << ", lflag " << mode.local << std::dec << ", VMIN "
-               << unsigned{mode.minimum} << ", VTIME " << unsigned{mode.time};
-}
-
-LineMode ModeOf(const std::string& terminal) {
+termios ModeOf(const std::string& terminal) {
     const int fd = ::open(terminal.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     termios tio{};
     EXPECT_TRUE(fd >= 0 && ::tcgetattr(fd, &tio) == 0) << terminal;
     ::close(fd);
-    return {tio.c_iflag, tio.c_oflag, tio.c_cflag, tio.c_lflag, tio.c_cc[VMIN], tio.c_cc[VTIME]};
+    return tio;
 }
 
-// Leaves `terminal` as a last user may have: flow control both ways, parity
-// checks, a cooked line.
+// Leaves `terminal` as a shell may have: cooked, echoing, flow control on.
 void LeaveCooked(const std::string& terminal) {
     const int fd = ::open(terminal.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
     termios tio{};
     ::tcgetattr(fd, &tio);
-    tio.c_iflag |= IXON | IXOFF | IXANY | INPCK | ISTRIP | ICRNL | INLCR | PARMRK | BRKINT;
-    tio.c_oflag |= OPOST;
-    tio.c_cflag |= CSTOPB | CRTSCTS;
-    tio.c_cflag &= ~static_cast<tcflag_t>(CLOCAL);
-    tio.c_lflag |= ICANON | ECHO | ECHONL | ISIG | IEXTEN;
-    tio.c_cc[VMIN] = 0;
-    tio.c_cc[VTIME] = 5;
+    tio = readerline::AsAShellLeavesIt(tio);
     EXPECT_EQ(::tcsetattr(fd, TCSANOW, &tio), 0) << terminal;
     ::close(fd);
 }
 
-LineMode LibraryModeOn(const std::string& terminal, std::int32_t baud) {
-    EXPECT_EQ(CROpenCom(terminal.c_str(), baud), QOR_OPENED) << terminal;
-    const LineMode mode = ModeOf(terminal);
-    CRCloseCom();
-    return mode;
-}
-
-// Each side sets the line up as the other does, or one of them sends into a
-// line the other reads differently (XON/XOFF, parity marks, RTS/CTS).
-TEST(SimLine, IsSetUpAsTheLibrarySetsUpItsPort) {
+// Each side sets up its line as the reader's needs, or one of them sends
+// into a line the other reads differently (XON/XOFF, parity marks, RTS/CTS):
+// qor-sim its own terminal and a --device line, the library its port.
+TEST(SimLine, EachEndIsSetUpAsTheReadersLineNeeds) {
     {
         SimProcess sim({});
         const std::string terminal = sim.FirstLine();
         ASSERT_FALSE(terminal.empty()) << sim.ErrorOutput();
-        // At a new terminal's rate, which the simulator leaves as it is.
-        const ptypeer::Peer fresh;
-        EXPECT_EQ(ModeOf(terminal), LibraryModeOn(fresh.Path(), 38400)) << "qor-sim's own terminal";
+        EXPECT_EQ(readerline::WrongSettings(ModeOf(terminal)), "") << "qor-sim's own terminal";
         EXPECT_EQ(sim.Stop(), 0);
     }
     const ptypeer::Peer device;
@@ -154,8 +124,43 @@ TEST(SimLine, IsSetUpAsTheLibrarySetsUpItsPort) {
     LeaveCooked(port.Path());
     SimProcess sim({"--device", device.Path(), "--baud", "19200"});
     ASSERT_EQ(sim.FirstLine(), device.Path()) << sim.ErrorOutput();
-    EXPECT_EQ(ModeOf(device.Path()), LibraryModeOn(port.Path(), 19200)) << "--device";
+    EXPECT_EQ(readerline::WrongSettings(ModeOf(device.Path())), "") << "--device";
     EXPECT_EQ(sim.Stop(), 0);
+    ASSERT_EQ(CROpenCom(port.Path().c_str(), 19200), QOR_OPENED);
+    EXPECT_EQ(readerline::WrongSettings(ModeOf(port.Path())), "") << "the library's port";
+    CRCloseCom();
+}
+
+// The line is the holder's, and the lock the library takes says so.
+TEST(SimDevice, RefusesALineTheLibraryHolds) {
+    const ptypeer::Peer device;
+    ASSERT_EQ(CROpenCom(device.Path().c_str(), 9600), QOR_OPENED);
+    SimProcess sim({"--device", device.Path()});
+    if (sim.FirstLine().empty()) {
+        EXPECT_EQ(sim.WaitForExit(), 1);
+        EXPECT_NE(sim.ErrorOutput().find("is in use by another program"), std::string::npos)
+            << sim.ErrorOutput();
+    } else {
+        ADD_FAILURE() << "qor-sim serves a line the library holds";
+        sim.Stop();
+    }
+    CRCloseCom();
+}
+
+TEST(SimDevice, GivesTheLineBackAsItFoundIt) {
+    const ptypeer::Peer device;
+    LeaveCooked(device.Path());
+    const termios before = ModeOf(device.Path());
+    SimProcess sim({"--device", device.Path()});
+    ASSERT_EQ(sim.FirstLine(), device.Path()) << sim.ErrorOutput();
+    EXPECT_EQ(sim.Stop(), 0);
+    const termios after = ModeOf(device.Path());
+    EXPECT_EQ(after.c_iflag, before.c_iflag);
+    EXPECT_EQ(after.c_oflag, before.c_oflag);
+    EXPECT_EQ(after.c_cflag, before.c_cflag);
+    EXPECT_EQ(after.c_lflag, before.c_lflag);
+    EXPECT_EQ(after.c_cc[VMIN], before.c_cc[VMIN]);
+    EXPECT_EQ(after.c_cc[VTIME], before.c_cc[VTIME]);
 }
 
 TEST(SimDevice, RefusesWhatIsNoSerialLine) {
