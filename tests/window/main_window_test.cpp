@@ -402,14 +402,14 @@ TEST_F(WindowTest, QueuedInputIsDroppedAndAQueuedCloseWaitsForTheEventLoop) {
                                            Qt::NoModifier, " ");
     QWindowSystemInterface::handleWheelEvent(window, onList, onListGlobal, QPoint(),
                                              QPoint(0, -120));
-    QPointingDevice* touchScreen = QTest::createTouchDevice();
+    const std::unique_ptr<QPointingDevice> touchScreen(QTest::createTouchDevice());
     QWindowSystemInterface::TouchPoint touch;
     touch.id = 1;
     touch.area = QRectF(onTouchTargetGlobal - QPointF(2, 2), QSizeF(4, 4));
     touch.pressure = 1;
     for (QEventPoint::State state : {QEventPoint::State::Pressed, QEventPoint::State::Released}) {
         touch.state = state;
-        QWindowSystemInterface::handleTouchEvent(window, touchScreen, {touch});
+        QWindowSystemInterface::handleTouchEvent(window, touchScreen.get(), {touch});
     }
     QWindowSystemInterface::handleCloseEvent(window);
 
