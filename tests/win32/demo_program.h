@@ -24,7 +24,7 @@ inline std::wstring OwnFolder() {
 
 class Program {
 public:
-    // Starts it and waits up to 20 s for its window.
+    // Starts it and waits up to a minute for its window.
     Program() : Program(L"\"" + OwnFolder() + L"\\qor-demo.exe\"", false) {}
     // Runs `command`, which starts the program; with `windowOfAnyProcess` its
     // window is found by its class, in whichever process `command` starts.
@@ -99,9 +99,10 @@ public:
     }
 
 private:
-    // Waits up to 20 s for it.
+    // Waits up to a minute for it: the first window in a new Wine prefix,
+    // on a machine busy with other tests, has been seen to take over 20 s.
     void FindItsWindow() {
-        for (int i = 0; i < 400 && window_ == nullptr; ++i) {
+        for (int i = 0; i < 1200 && window_ == nullptr; ++i) {
             EnumWindows(&Program::Match, reinterpret_cast<LPARAM>(this));
             if (window_ == nullptr) Sleep(50);
         }
