@@ -20,8 +20,9 @@ inline constexpr std::uint8_t kStatusCardRead = 0x00;
 inline constexpr std::uint8_t kStatusNoCard = 0x01;
 inline constexpr std::uint8_t kStatusUnsupported = 0x02;
 
-// Writes the request for one card frame in Wiegand format `cardType`
-// (0..3, as the request's payload byte) and returns its length.
+// Writes the request for one card frame in Wiegand format `cardType` (its
+// row in wiegand.cpp's table, sent as the request's payload byte) and
+// returns its length.
 std::size_t BuildReadRequest(std::uint8_t seq, std::uint8_t cardType,
                              std::span<std::uint8_t, kMaxFrame> out);
 

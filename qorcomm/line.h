@@ -40,7 +40,7 @@ public:
     virtual std::int32_t Close() = 0;
 };
 
-// Opens the line `name` leads to by the COMn rule (PROTOCOL.md, "The port"),
+// Opens the line `name` leads to by the COMn rule (platform/PORTS.md, "COMn"),
 // 8N1 at `baud`, held by this process alone. `name` is the caller's, in the
 // system's 8-bit encoding. Returns QOR_OPENED with `line` set, or QOR_E_BAUD,
 // QOR_E_NO_DEVICE, QOR_E_NOT_TERMINAL, QOR_E_NOT_PORT, QOR_E_BUSY,

@@ -1,4 +1,5 @@
-// How long the library waits on the line (PROTOCOL.md, "A read").
+// How long the library waits on the line (PROTOCOL.md, "What the library does
+// with what arrives").
 #ifndef QORCOMM_LINE_TIMING_H
 #define QORCOMM_LINE_TIMING_H
 

@@ -1,5 +1,6 @@
-// Checks a Wiegand frame of a card type of PROTOCOL.md's "Wiegand formats"
-// and extracts the card number from it by code type.
+// Checks a Wiegand frame of a card type of the formats' table (wiegand.cpp,
+// which PROTOCOL.md's lists are checked against) and extracts the card
+// number from it by code type.
 #ifndef QORCOMM_WIEGAND_H
 #define QORCOMM_WIEGAND_H
 
@@ -15,8 +16,7 @@ inline constexpr int kCodeTypeCount = 6;
 // 10 uppercase hex digits and a NUL: exactly what goes into the caller's sn.
 using CardNumberText = std::array<char, 11>;
 
-// Whether `cardType` is a format of the table (PROTOCOL.md) and `codeType` a
-// code type.
+// Whether `cardType` is a row of the table and `codeType` a code type.
 bool KnownTypes(int cardType, int codeType);
 
 // Decodes the `bitCount`-bit frame in `frame` (bit 0 in the most

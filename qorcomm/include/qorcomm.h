@@ -71,16 +71,14 @@ enum {
  * bit, no flow control. Sends nothing.
  *
  * `port` is "COMn", which leads to a running qor-sim of the calling user's
- * or else to the system's own port (the rule: PROTOCOL.md, "The port"), or
- * a device path. Anything but a terminal device (on Windows: a handle
- * GetCommState accepts) is refused and never written to; so are, on Linux,
- * the caller's own controlling terminal and /dev/ptmx.
+ * or else to the system's own port, or a device path (the rule:
+ * platform/PORTS.md, "COMn"). Anything but a terminal device (on Windows: a
+ * handle GetCommState accepts) is refused and never written to; so are, on
+ * Linux, the caller's own controlling terminal and /dev/ptmx.
  *
- * An open port is held by this process alone: another process opening it
- * gets QOR_E_BUSY until it is closed here or this process ends, however it
- * ends (Linux: flock(LOCK_EX) on the device, and TIOCEXCL on all but a
- * pseudo-terminal). On Linux the close puts back the line settings the open
- * found.
+ * The open port is this process's alone until it is closed here or the
+ * process ends (how, per system, and the settings the close puts back:
+ * platform/PORTS.md, "An open port").
  *
  * With valid arguments, an open port is closed first, whatever happens next.
  * Returns QOR_OPENED, or a negative code; after any but QOR_E_ARGUMENT, no

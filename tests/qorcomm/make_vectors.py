@@ -90,7 +90,9 @@ def card_payload(card_id, card_type):
     return [0x00, len(frame)] + frame_bytes(frame)
 
 
-demo = 0x5A3C96F00F
+# The card the ready-made answers below carry, and the one the end-to-end
+# tests have the simulator serve; not the simulator's demo card.
+answered_card = 0x5A3C96F00F
 bits = [len(f) for f, _ in frames(0)]
 print(f"""// Made by make_vectors.py from the protocol's tables; do not edit:
 //     python3 tests/qorcomm/make_vectors.py |
@@ -136,17 +138,17 @@ inline std::string_view Number(std::uint64_t cardId, int cardType, int codeType)
     return {{}};
 }}
 
-// Card 0x{demo:010X} as status-0 answer payloads: 26 and 44 bits.
-inline constexpr std::uint64_t kCardId = 0x{demo:010X};
-inline const Bytes kCard26Payload = {{{hex_bytes(card_payload(demo, 0))}}};
-inline const Bytes kCard44Payload = {{{hex_bytes(card_payload(demo, 2))}}};
+// Card 0x{answered_card:010X} as status-0 answer payloads: 26 and 44 bits.
+inline constexpr std::uint64_t kCardId = 0x{answered_card:010X};
+inline const Bytes kCard26Payload = {{{hex_bytes(card_payload(answered_card, 0))}}};
+inline const Bytes kCard44Payload = {{{hex_bytes(card_payload(answered_card, 2))}}};
 
 // CRC-16/CCITT-FALSE of "123456789".
 inline constexpr std::uint16_t kCrcCheckValue = 0x{crc16_ccitt_false(b"123456789"):04X};
 // Read-card request, SEQ 1, card type 0.
 inline const Bytes kRequestFrame = {{{hex_bytes(line_frame(0x01, 0x52, [0x00]))}}};
 // Its answer: status 0, the 26-bit frame of kCardId.
-inline const Bytes kCard26Frame = {{{hex_bytes(line_frame(0x01, 0xD2, card_payload(demo, 0)))}}};
+inline const Bytes kCard26Frame = {{{hex_bytes(line_frame(0x01, 0xD2, card_payload(answered_card, 0)))}}};
 // Its answer: status 1, no card.
 inline const Bytes kNoCardFrame = {{{hex_bytes(line_frame(0x01, 0xD2, [0x01]))}}};
 

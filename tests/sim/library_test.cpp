@@ -1,5 +1,6 @@
-// Card numbers below follow from the card IDs by hand: the data field keeps
-// the ID's low 24, 34, 40 or 32 bits, and code type 0 reads the whole frame
+// Card numbers below follow from the card IDs by hand: each format's data
+// field keeps as many of the ID's low bits as the formats' table
+// (qorcomm/wiegand.cpp) gives it, and code type 0 reads the whole frame
 // (parity bits included) as one number.
 #include "sim_process.h"
 
