@@ -20,7 +20,7 @@ std::int32_t OpenLine(std::string_view name, std::int32_t baud, std::unique_ptr<
     qorplatform::SimPipe pipe = qorplatform::OpenSimPipe(name);
     if (pipe.state == qorplatform::SimPipe::State::Busy) return QOR_E_BUSY;
     if (pipe.state == qorplatform::SimPipe::State::Opened) {
-        return PipeLine::Open(std::move(pipe.handle), line);
+        return PipeLine::Adopt(std::move(pipe.handle), line);
     }
 
     const std::optional<std::wstring> path =
