@@ -25,9 +25,9 @@
 #include "guarded_sn.h"
 #include "handle_win32.h"
 #include "line_timing.h"
+#include "open_sim_pipe_win32.h"
 #include "process_user_win32.h"
 #include "qorcomm.h"
-#include "sim_pipe_win32.h"
 #include "test_vectors.h"
 #include "timing_slack.h"
 #include "wide_text_win32.h"
@@ -401,9 +401,8 @@ TEST_F(PipeSimTest, OnlyARunningSimulatorOfThisUserIsThePort) {
     PipeSim sim(L"--port COM42");
     ASSERT_FALSE(sim.FirstLine().empty());
 
-    const qorplatform::SimPipe foreign =
-        qorplatform::OpenSimPipe(kPipePort, [](HANDLE) { return false; });
-    EXPECT_EQ(foreign.state, qorplatform::SimPipe::State::NotServed);
+    const qorcomm::SimPipe foreign = qorcomm::OpenSimPipe(kPipePort, [](HANDLE) { return false; });
+    EXPECT_EQ(foreign.state, qorcomm::SimPipe::State::NotServed);
     EXPECT_FALSE(foreign.handle.Valid());
     // Refused, it let the one instance go again.
     ASSERT_EQ(CROpenCom(kPipePort, 9600), QOR_OPENED);
