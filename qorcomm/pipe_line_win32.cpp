@@ -31,12 +31,12 @@ template <typename Start>
 std::int32_t PipeLine::Transfer(Start&& start, Clock::time_point deadline) {
     const qorplatform::OverlappedResult result =
         io_.Run(std::forward<Start>(start), qorplatform::MillisecondsUntil<DWORD>(deadline));
-    switch (result.end) {
-        case qorplatform::OverlappedResult::End::Completed:
-            return static_cast<std::int32_t>(result.moved);
-        case qorplatform::OverlappedResult::End::TimedOut: return 0;
-        default: return QOR_E_IO;
+    if (result.end == qorplatform::OverlappedResult::End::Completed) {
+        return static_cast<std::int32_t>(result.moved);
     }
+    // Cancelled at the deadline, with nothing moved by then.
+    if (result.end == qorplatform::OverlappedResult::End::TimedOut) return 0;
+    return QOR_E_IO;
 }
 
 std::int32_t PipeLine::DiscardInput() {
