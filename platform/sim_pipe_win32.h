@@ -1,16 +1,12 @@
-// COMn's simulator pipe on Windows, and when the library trusts one: the
-// rule of qorcomm/PROTOCOL.md ("The port"), the counterpart of the Linux
-// alias (port_alias_posix.h). The simulator names its claim and pipe by it too.
+// The names a simulator serves COMn by on Windows, which the library looks
+// for: the counterpart of the Linux alias (port_alias_posix.h). When the
+// library trusts what it finds is its own (qorcomm/open_sim_pipe_win32.h).
 #ifndef QORPLATFORM_SIM_PIPE_WIN32_H
 #define QORPLATFORM_SIM_PIPE_WIN32_H
-
-#include <windows.h>
 
 #include <optional>
 #include <string>
 #include <string_view>
-
-#include "handle_win32.h"
 
 namespace qorplatform {
 
@@ -23,28 +19,6 @@ std::optional<std::wstring> SimPipeName(std::string_view portName);
 // namespace before it makes COMn's pipe, owned by its user and open to that
 // user alone, and holds while it serves; nothing for a name that is no COMn.
 std::optional<std::wstring> SimClaimName(std::string_view portName);
-
-// Whether the server end of `pipe` belongs to a process of this process's
-// user. False whenever that cannot be told.
-bool ServerRunsAsCaller(HANDLE pipe);
-
-// The last question OpenSimPipe asks of an opened pipe; a test gives its own.
-using PipeServerCheck = bool (*)(HANDLE pipe);
-
-struct SimPipe {
-    enum class State {
-        Opened,     // `handle` is the open client end, for overlapped I/O
-        Busy,       // this user's simulator serves it, with another client connected
-        NotServed,  // no simulator of this user serves it: use the system's port
-    };
-    State state = State::NotServed;
-    Handle handle;
-};
-
-// For the port name `portName`: opens the client end of its pipe when this
-// user's claim on the port is there, the pipe is owned by this user too and
-// `serverCheck` accepts its server; closes it again when a check refuses.
-SimPipe OpenSimPipe(std::string_view portName, PipeServerCheck serverCheck = ServerRunsAsCaller);
 
 }  // namespace qorplatform
 

@@ -4,11 +4,11 @@
 #include <string>
 #include <utility>
 
+#include "open_sim_pipe_win32.h"
 #include "pipe_line_win32.h"
 #include "port_name_win32.h"
 #include "qorcomm.h"
 #include "serial_port_win32.h"
-#include "sim_pipe_win32.h"
 
 namespace qorcomm {
 
@@ -17,10 +17,10 @@ std::int32_t OpenLine(std::string_view name, std::int32_t baud, std::unique_ptr<
     // cannot do in SetCommState. A pipe takes any, and is held to the same.
     if (baud <= 0) return QOR_E_BAUD;
 
-    qorplatform::SimPipe pipe = qorplatform::OpenSimPipe(name);
-    if (pipe.state == qorplatform::SimPipe::State::Busy) return QOR_E_BUSY;
-    if (pipe.state == qorplatform::SimPipe::State::Opened) {
-        return PipeLine::Open(std::move(pipe.handle), line);
+    SimPipe pipe = OpenSimPipe(name);
+    if (pipe.state == SimPipe::State::Busy) return QOR_E_BUSY;
+    if (pipe.state == SimPipe::State::Opened) {
+        return PipeLine::Adopt(std::move(pipe.handle), line);
     }
 
     const std::optional<std::wstring> path =

@@ -16,39 +16,27 @@ constexpr std::chrono::milliseconds kReadOfWaitingBytes{50};
 
 }  // namespace
 
-std::int32_t PipeLine::Open(qorplatform::Handle pipe, std::unique_ptr<Line>& line) {
-    std::unique_ptr<PipeLine> opened(new PipeLine());
-    opened->handle_ = std::move(pipe);
-    // The event every wait needs.
-    opened->event_ = qorplatform::Handle(CreateEventW(nullptr, TRUE, FALSE, nullptr));
-    if (!opened->event_.Valid()) return QOR_E_IO;
-    line = std::move(opened);
+PipeLine::PipeLine(qorplatform::Handle pipe) : handle_(std::move(pipe)), io_(handle_.Get()) {}
+
+std::int32_t PipeLine::Adopt(qorplatform::Handle pipe, std::unique_ptr<Line>& line) {
+    std::unique_ptr<PipeLine> adopted(new PipeLine(std::move(pipe)));
+    if (!adopted->io_.Ready()) return QOR_E_IO;
+    line = std::move(adopted);
     return QOR_OPENED;
 }
 
-std::int32_t PipeLine::Close() {
-    event_.Close();
-    return handle_.Close() ? QOR_OK : QOR_E_IO;
-}
+std::int32_t PipeLine::Close() { return handle_.Close() ? QOR_OK : QOR_E_IO; }
 
 template <typename Start>
 std::int32_t PipeLine::Transfer(Start&& start, Clock::time_point deadline) {
-    OVERLAPPED overlapped{};
-    overlapped.hEvent = event_.Get();
-    if (!start(&overlapped) && GetLastError() != ERROR_IO_PENDING) return QOR_E_IO;
-    DWORD moved = 0;
-    if (WaitForSingleObject(event_.Get(), qorplatform::MillisecondsUntil<DWORD>(deadline)) !=
-        WAIT_OBJECT_0) {
-        // The operation may complete while it is being cancelled: then what
-        // it moved is real and counts.
-        CancelIoEx(handle_.Get(), &overlapped);
-        if (GetOverlappedResult(handle_.Get(), &overlapped, &moved, TRUE)) {
-            return static_cast<std::int32_t>(moved);
-        }
-        return GetLastError() == ERROR_OPERATION_ABORTED ? 0 : QOR_E_IO;
+    const qorplatform::OverlappedResult result =
+        io_.Run(std::forward<Start>(start), qorplatform::MillisecondsUntil<DWORD>(deadline));
+    if (result.end == qorplatform::OverlappedResult::End::Completed) {
+        return static_cast<std::int32_t>(result.moved);
     }
-    if (!GetOverlappedResult(handle_.Get(), &overlapped, &moved, FALSE)) return QOR_E_IO;
-    return static_cast<std::int32_t>(moved);
+    // Cancelled at the deadline, with nothing moved by then.
+    if (result.end == qorplatform::OverlappedResult::End::TimedOut) return 0;
+    return QOR_E_IO;
 }
 
 std::int32_t PipeLine::DiscardInput() {

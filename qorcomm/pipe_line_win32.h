@@ -8,15 +8,16 @@
 
 #include "handle_win32.h"
 #include "line.h"
+#include "overlapped_io_win32.h"
 
 namespace qorcomm {
 
 class PipeLine final : public Line {
 public:
-    // Takes `pipe`, a simulator's pipe opened for overlapped I/O
-    // (qorplatform::OpenSimPipe): QOR_OPENED with `line` set, or QOR_E_IO
-    // with the pipe closed again.
-    static std::int32_t Open(qorplatform::Handle pipe, std::unique_ptr<Line>& line);
+    // Takes over `pipe`, a simulator's pipe already opened for overlapped
+    // I/O (OpenSimPipe): QOR_OPENED with `line` set, or QOR_E_IO with the
+    // pipe closed again.
+    static std::int32_t Adopt(qorplatform::Handle pipe, std::unique_ptr<Line>& line);
 
     std::int32_t DiscardInput() override;
     std::int32_t WriteAll(std::span<const std::uint8_t> bytes, Clock::time_point deadline) override;
@@ -24,7 +25,7 @@ public:
     std::int32_t Close() override;
 
 private:
-    PipeLine() = default;
+    explicit PipeLine(qorplatform::Handle pipe);
 
     // Runs one overlapped read or write until it completes or `deadline`
     // passes; what it moved by then counts either way. QOR_E_IO or the count.
@@ -32,7 +33,7 @@ private:
     std::int32_t Transfer(Start&& start, Clock::time_point deadline);
 
     qorplatform::Handle handle_;
-    qorplatform::Handle event_;
+    qorplatform::OverlappedIo io_;
 };
 
 }  // namespace qorcomm

@@ -4,7 +4,6 @@
 
 #include <array>
 #include <chrono>
-#include <climits>
 #include <cstdint>
 #include <cstring>
 #include <memory>
@@ -13,15 +12,12 @@
 #include "answer.h"
 #include "line.h"
 #include "line_timing.h"
+#include "port_name_limit.h"
 #include "wiegand.h"
 
 namespace {
 
 using qorcomm::Clock;
-
-// No system call takes a path of PATH_MAX bytes or more, so such a name is
-// refused before anything is tried.
-constexpr std::size_t kMaxPortName = PATH_MAX - 1;
 
 struct Port {
     std::mutex mutex;
@@ -102,8 +98,8 @@ int32_t QORCOMM_CALL CROpenCom(const char* port, int32_t baud) {
     return Guarded([&]() -> std::int32_t {
         if (port == nullptr) return QOR_E_ARGUMENT;
         // Bounded, so rejecting an absurdly long name costs no more than a path.
-        const std::size_t length = ::strnlen(port, kMaxPortName + 1);
-        if (length == 0 || length > kMaxPortName) return QOR_E_ARGUMENT;
+        const std::size_t length = ::strnlen(port, qorcomm::kMaxPortName + 1);
+        if (length == 0 || length > qorcomm::kMaxPortName) return QOR_E_ARGUMENT;
         Port& open = ThePort();
         const std::lock_guard lock(open.mutex);
         CloseLine(open);

@@ -22,7 +22,9 @@ COMMTIMEOUTS WriteWait(DWORD ms) { return {MAXDWORD, 0, 0, 0, ms}; }
 }  // namespace
 
 std::int32_t SerialPort::Open(const std::wstring& path, DWORD baud, std::unique_ptr<Line>& line) {
-    // Allocated first: once the port is open, nothing may throw.
+    // Owned from its open on: an early return below closes the port again,
+    // and so does a throw (the open allocates the lock's name after the
+    // device has opened), which the C entry points turn into QOR_E_IO.
     std::unique_ptr<SerialPort> port(new SerialPort());
     port->port_ = qorplatform::ExclusivePort::Open(path, 0);
     switch (port->port_.GetOutcome()) {

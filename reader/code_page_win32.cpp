@@ -10,9 +10,11 @@
 namespace qor {
 namespace {
 
-// Windows' own ASCII table (20127) strips the high bit instead of refusing
-// the byte, so plain ASCII is done here.
-constexpr UINT kAscii = 0;
+// No system code page: plain ASCII, converted here, since Windows' own ASCII
+// table (20127) strips the high bit instead of refusing the byte. The mark
+// is CP_ACP, free for it because no name asks for the ANSI code page by that
+// value: the system locale names it by its number (CPnnn).
+constexpr UINT kAsciiByHand = CP_ACP;
 
 std::string Lower(std::string text) {
     for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -28,7 +30,7 @@ UINT CodePageNumber(const std::string& name) {
         const UINT number = static_cast<UINT>(std::stoul(lower.substr(2)));
         if (number == CP_UTF8 || IsValidCodePage(number)) return number;
     }
-    return kAscii;
+    return kAsciiByHand;
 }
 
 }  // namespace
@@ -39,7 +41,7 @@ struct CodePage::Converter {
     // How many bytes the character starting at `lead` takes.
     std::size_t CharacterLength(unsigned char lead) const {
         if (codePage == CP_UTF8) return Utf8Length(lead);
-        if (codePage != kAscii && IsDBCSLeadByteEx(codePage, lead)) return 2;
+        if (codePage != kAsciiByHand && IsDBCSLeadByteEx(codePage, lead)) return 2;
         return 1;
     }
 
@@ -47,7 +49,7 @@ struct CodePage::Converter {
     // code page has no exact form for it (no best-fit look-alikes).
     std::string EncodeCharacter(std::string_view utf8) const {
         if (codePage == CP_UTF8) return std::string(utf8);
-        if (codePage == kAscii)
+        if (codePage == kAsciiByHand)
             return static_cast<unsigned char>(utf8[0]) < 0x80 ? std::string(utf8) : "";
         wchar_t wide[2];
         const int units = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(),
@@ -63,7 +65,7 @@ struct CodePage::Converter {
 
     // The bytes of one character, or nothing when they do not decode.
     std::string DecodeCharacter(const unsigned char* bytes, std::size_t size) const {
-        if (codePage == kAscii)
+        if (codePage == kAsciiByHand)
             return bytes[0] < 0x80 ? std::string(1, static_cast<char>(bytes[0])) : "";
         wchar_t wide[4];
         const int units = MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS,

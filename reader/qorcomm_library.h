@@ -34,17 +34,23 @@ public:
     std::string BindFailure() const override { return bindFailure_; }
 
 private:
+    // What each function returns when it cannot be bound: a failure as the
+    // commands read its result (an open has succeeded above 0, a close at 0
+    // or above, a read at 0 alone).
+    static constexpr std::int32_t kOpenUnbound = 0;
+    static constexpr std::int32_t kCloseUnbound = -1;
+    static constexpr std::int32_t kReadUnbound = -1;
+
     // The function `name` from `slot`, loading the library and binding it
     // first where that has not been done; nullptr, with the reason in
-    // bindFailure_, where it cannot be. `argumentBytes` spells the decorated
-    // names (CROpenCom@8) on Windows.
-    void* Bind(void*& slot, const char* name, int argumentBytes);
+    // bindFailure_, where it cannot be.
+    void* Bind(void*& slot, const char* name);
 
     // The platform's loader (qorcomm_library_<platform>.cpp): the library,
     // or nullptr with the loader's words in `failure`; a function of it
     // likewise; and letting it go.
     static void* Load(std::string& failure);
-    static void* Find(void* library, const char* name, int argumentBytes, std::string& failure);
+    static void* Find(void* library, const char* name, std::string& failure);
     static void Unload(void* library);
 
     void* handle_ = nullptr;

@@ -48,8 +48,7 @@ void* QorCommLibrary::Load(std::string& failure) {
     return library;
 }
 
-void* QorCommLibrary::Find(void* library, const char* name, int /*argumentBytes*/,
-                           std::string& failure) {
+void* QorCommLibrary::Find(void* library, const char* name, std::string& failure) {
     dlerror();
     void* function = dlsym(library, name);
     if (function == nullptr) failure = LoaderError(name);
@@ -59,19 +58,19 @@ void* QorCommLibrary::Find(void* library, const char* name, int /*argumentBytes*
 void QorCommLibrary::Unload(void* library) { dlclose(library); }
 
 std::int32_t QorCommLibrary::CROpenCom(const char* port, std::int32_t baud) {
-    auto* function = reinterpret_cast<OpenFunction>(Bind(open_, "CROpenCom", 8));
-    return function != nullptr ? function(port, baud) : 0;
+    auto* function = reinterpret_cast<OpenFunction>(Bind(open_, "CROpenCom"));
+    return function != nullptr ? function(port, baud) : kOpenUnbound;
 }
 
 std::int32_t QorCommLibrary::CRCloseCom() {
-    auto* function = reinterpret_cast<CloseFunction>(Bind(close_, "CRCloseCom", 0));
-    return function != nullptr ? function() : -1;
+    auto* function = reinterpret_cast<CloseFunction>(Bind(close_, "CRCloseCom"));
+    return function != nullptr ? function() : kCloseUnbound;
 }
 
 std::int32_t QorCommLibrary::CRReadCardSN(std::int32_t& aux, unsigned char* sn,
                                           std::int32_t cardType, std::int32_t codeType) {
-    auto* function = reinterpret_cast<ReadFunction>(Bind(read_, "CRReadCardSN", 16));
-    return function != nullptr ? function(&aux, sn, cardType, codeType) : -1;
+    auto* function = reinterpret_cast<ReadFunction>(Bind(read_, "CRReadCardSN"));
+    return function != nullptr ? function(&aux, sn, cardType, codeType) : kReadUnbound;
 }
 
 }  // namespace qor

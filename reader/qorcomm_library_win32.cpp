@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "library_call_win32.h"
 #include "qorcomm_library.h"
@@ -11,6 +12,20 @@ namespace qor {
 namespace {
 
 constexpr const wchar_t* kLibraryName = L"QORComm.dll";
+
+// The bytes of arguments each function takes on the stack, as the decorated
+// spellings of its name count them (CROpenCom@8).
+struct StackBytes {
+    std::string_view name;
+    int bytes;
+};
+constexpr StackBytes kStackBytes[] = {{"CROpenCom", 8}, {"CRCloseCom", 0}, {"CRReadCardSN", 16}};
+
+int ArgumentBytes(std::string_view name) {
+    for (const StackBytes& function : kStackBytes)
+        if (function.name == name) return function.bytes;
+    return 0;
+}
 
 HMODULE Module(void* handle) { return static_cast<HMODULE>(handle); }
 
@@ -71,12 +86,11 @@ void* QorCommLibrary::Load(std::string& failure) {
 
 void QorCommLibrary::Unload(void* library) { FreeLibrary(Module(library)); }
 
-void* QorCommLibrary::Find(void* library, const char* name, int argumentBytes,
-                           std::string& failure) {
+void* QorCommLibrary::Find(void* library, const char* name, std::string& failure) {
     // Vendors' DLLs export the plain name, or the decorated one as their
     // compiler spells it.
     const std::string plain = name;
-    const std::string decorated = plain + '@' + std::to_string(argumentBytes);
+    const std::string decorated = plain + '@' + std::to_string(ArgumentBytes(plain));
     for (const std::string& spelling : {plain, "_" + decorated, decorated}) {
         if (void* function =
                 reinterpret_cast<void*>(GetProcAddress(Module(library), spelling.c_str()))) {
@@ -88,22 +102,22 @@ void* QorCommLibrary::Find(void* library, const char* name, int argumentBytes,
 }
 
 std::int32_t QorCommLibrary::CROpenCom(const char* port, std::int32_t baud) {
-    void* function = Bind(open_, "CROpenCom", 8);
-    if (function == nullptr) return 0;
+    void* function = Bind(open_, "CROpenCom");
+    if (function == nullptr) return kOpenUnbound;
     const std::uintptr_t arguments[] = {Word(port), Word(baud)};
     return CallLibraryFunction(function, arguments);
 }
 
 std::int32_t QorCommLibrary::CRCloseCom() {
-    void* function = Bind(close_, "CRCloseCom", 0);
-    if (function == nullptr) return -1;
+    void* function = Bind(close_, "CRCloseCom");
+    if (function == nullptr) return kCloseUnbound;
     return CallLibraryFunction(function, {});
 }
 
 std::int32_t QorCommLibrary::CRReadCardSN(std::int32_t& aux, unsigned char* sn,
                                           std::int32_t cardType, std::int32_t codeType) {
-    void* function = Bind(read_, "CRReadCardSN", 16);
-    if (function == nullptr) return -1;
+    void* function = Bind(read_, "CRReadCardSN");
+    if (function == nullptr) return kReadUnbound;
     const std::uintptr_t arguments[] = {Word(&aux), Word(sn), Word(cardType), Word(codeType)};
     return CallLibraryFunction(function, arguments);
 }

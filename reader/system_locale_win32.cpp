@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include "system_locale.h"
+#include "wide_text_win32.h"
 
 namespace qor {
 
@@ -11,10 +12,7 @@ SystemLocale SystemLocale::FromEnvironment() {
     result.decimalSeparator = ".";
     wchar_t separator[8] = {};
     if (GetLocaleInfoEx(LOCALE_NAME_USER_DEFAULT, LOCALE_SDECIMAL, separator, 8) > 1) {
-        char utf8[32];
-        const int n =
-            WideCharToMultiByte(CP_UTF8, 0, separator, -1, utf8, sizeof utf8, nullptr, nullptr);
-        if (n > 1) result.decimalSeparator.assign(utf8, static_cast<std::size_t>(n - 1));
+        result.decimalSeparator = qorplatform::Narrow(separator);
     }
     return result;
 }

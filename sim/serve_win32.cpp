@@ -1,6 +1,6 @@
 #include "serve_win32.h"
 
-#include "handle_win32.h"
+#include "overlapped_io_win32.h"
 #include "system_failure.h"
 
 #include <array>
@@ -8,6 +8,7 @@
 #include <span>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace qorsim {
@@ -34,9 +35,8 @@ bool ClientGone(DWORD error) {
 // with the reasons to stop.
 class Operations {
 public:
-    Operations(HANDLE handle, const StopWhen& stop)
-        : handle_(handle), stop_(stop), event_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {
-        if (!event_.Valid()) throw SystemFailure("cannot make an event");
+    Operations(HANDLE handle, const StopWhen& stop) : io_(handle), stop_(stop) {
+        if (!io_.Ready()) throw SystemFailure("cannot make an event");
     }
 
     // Starts an operation with `start(OVERLAPPED*)` and waits up to
@@ -44,42 +44,31 @@ public:
     // cancelled, and what it moved meanwhile counts.
     template <typename Start>
     Outcome Run(Start&& start, DWORD timeout, DWORD& moved) {
-        moved = 0;
-        overlapped_ = OVERLAPPED{};
-        overlapped_.hEvent = event_.Get();
-        if (!start(&overlapped_) && GetLastError() != ERROR_IO_PENDING) return Broken();
-        const std::array<HANDLE, 3> waits{event_.Get(), stop_.console, stop_.program};
-        const DWORD count = stop_.program != nullptr ? 3 : 2;
-        const DWORD woken = WaitForMultipleObjects(count, waits.data(), FALSE, timeout);
-        if (woken == WAIT_OBJECT_0) {
-            return GetOverlappedResult(handle_, &overlapped_, &moved, FALSE) ? Outcome::Done
-                                                                             : Broken();
+        const std::array<HANDLE, 2> stops{stop_.console, stop_.program};
+        const std::size_t count = stop_.program != nullptr ? 2 : 1;
+        const qorplatform::OverlappedResult result =
+            io_.Run(std::forward<Start>(start), timeout, std::span(stops.data(), count));
+        moved = result.moved;
+        switch (result.end) {
+            case qorplatform::OverlappedResult::End::Completed: return Outcome::Done;
+            case qorplatform::OverlappedResult::End::TimedOut: return Outcome::TimedOut;
+            case qorplatform::OverlappedResult::End::Failed:
+                error_ = result.error;
+                return Outcome::Broken;
+            case qorplatform::OverlappedResult::End::Stopped:
+                return result.stop == 0 ? Outcome::Console : Outcome::Program;
+            case qorplatform::OverlappedResult::End::WaitFailed: break;
         }
-        const DWORD waitError = GetLastError();
-        // The buffer and the OVERLAPPED must outlive the operation, also when
-        // the wait failed and a throw is about to let go of both.
-        CancelIoEx(handle_, &overlapped_);
-        const bool completed = GetOverlappedResult(handle_, &overlapped_, &moved, TRUE) != FALSE;
-        if (woken == WAIT_FAILED) throw SystemFailure("cannot wait for the line", waitError);
-        if (woken == WAIT_OBJECT_0 + 1) return Outcome::Console;
-        if (woken == WAIT_OBJECT_0 + 2) return Outcome::Program;
-        return completed ? Outcome::Done : Outcome::TimedOut;
+        throw SystemFailure("cannot wait for the line", result.error);
     }
 
     // Why the last operation that came out Broken failed.
     DWORD Error() const { return error_; }
 
 private:
-    Outcome Broken() {
-        error_ = GetLastError();
-        return Outcome::Broken;
-    }
-
-    HANDLE handle_;
+    qorplatform::OverlappedIo io_;
     StopWhen stop_;
     DWORD error_ = 0;
-    qorplatform::Handle event_;
-    OVERLAPPED overlapped_{};
 };
 
 void LogStop(std::ostream* log, Outcome why) {

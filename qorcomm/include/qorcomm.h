@@ -33,8 +33,10 @@ enum {
     QOR_OPENED = 1, /* CROpenCom: the port is open */
 
     QOR_E_ARGUMENT = -1,     /* null port or sn, empty or over-long port name
-                                (PATH_MAX bytes or more), card or code type out
-                                of range; nothing else is done */
+                                (PATH_MAX bytes or more on Linux; on Windows
+                                more than 3 bytes for each of the 32767 UTF-16
+                                units of the longest path), card or code type
+                                out of range; nothing else is done */
     QOR_E_NO_DEVICE = -2,    /* the port name leads to nothing that can be opened */
     QOR_E_NOT_TERMINAL = -3, /* it is not a terminal device (regular file,
                                 directory, pipe, ...); nothing was written */

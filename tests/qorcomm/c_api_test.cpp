@@ -7,13 +7,13 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <climits>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
 
 #include "guarded_sn.h"
+#include "port_name_limit.h"
 #include "qorcomm.h"
 #include "test_vectors.h"
 
@@ -49,12 +49,12 @@ TEST_F(Api, RefusesPortsThatAreNotTerminals) {
         {(dir / "missing").string(), QOR_E_NO_DEVICE},
         {"/nonexistent/dir/ttyUSB0", QOR_E_NO_DEVICE},
         {"COM999999999", QOR_E_NO_DEVICE},  // /dev/ttyS999999998
-        {std::string(PATH_MAX - 1, 'a'), QOR_E_NO_DEVICE},
+        {std::string(qorcomm::kMaxPortName, 'a'), QOR_E_NO_DEVICE},
         {file.string(), QOR_E_NOT_TERMINAL},
         {dir.string(), QOR_E_NOT_TERMINAL},
         {fifo.string(), QOR_E_NOT_TERMINAL},
         {"/dev/null", QOR_E_NOT_TERMINAL},
-        {std::string(PATH_MAX, 'a'), QOR_E_ARGUMENT},
+        {std::string(qorcomm::kMaxPortName + 1, 'a'), QOR_E_ARGUMENT},
         {std::string(1 << 20, '/'), QOR_E_ARGUMENT},
         {"", QOR_E_ARGUMENT},
     };

@@ -25,9 +25,10 @@
 #include "guarded_sn.h"
 #include "handle_win32.h"
 #include "line_timing.h"
+#include "open_sim_pipe_win32.h"
+#include "port_name_limit.h"
 #include "process_user_win32.h"
 #include "qorcomm.h"
-#include "sim_pipe_win32.h"
 #include "test_vectors.h"
 #include "timing_slack.h"
 #include "wide_text_win32.h"
@@ -192,6 +193,41 @@ TEST_F(AnyTime, RefusesWhatIsNoPort) {
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), content);
     in.close();
     fs::remove_all(folder);
+}
+
+// A path past MAX_PATH is the system's to judge (\\?\ takes 32767 UTF-16
+// units); only a name longer than any path could widen to is refused unseen.
+TEST_F(AnyTime, TriesEveryNameAPathCouldBe) {
+    const std::wstring folder =
+        L"\\\\?\\" +
+        (fs::temp_directory_path() / (L"qorcomm-long-" + std::to_wstring(GetCurrentProcessId())))
+            .wstring();
+    const std::wstring deep = folder + L"\\" + std::wstring(200, L'd');
+    const std::wstring file = deep + L"\\" + std::wstring(200, L'f');
+    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryW(deep.c_str(), nullptr));
+    ASSERT_TRUE(qorplatform::Handle(
+                    CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr))
+                    .Valid());
+    std::string ansi(file.size() * 2, '\0');
+    ansi.resize(static_cast<std::size_t>(WideCharToMultiByte(
+        CP_ACP, WC_NO_BEST_FIT_CHARS, file.data(), static_cast<int>(file.size()), ansi.data(),
+        static_cast<int>(ansi.size()), nullptr, nullptr)));
+    ASSERT_GT(ansi.size(), static_cast<std::size_t>(MAX_PATH));
+
+    const struct {
+        std::string port;
+        std::int32_t code;
+    } kCases[] = {
+        {ansi, QOR_E_NOT_TERMINAL},
+        {std::string(qorcomm::kMaxPortName, 'a'), QOR_E_NO_DEVICE},
+        {std::string(qorcomm::kMaxPortName + 1, 'a'), QOR_E_ARGUMENT},
+    };
+    for (const auto& c : kCases)
+        EXPECT_EQ(CROpenCom(c.port.c_str(), 9600), c.code) << c.port.size() << " bytes";
+    DeleteFileW(file.c_str());
+    RemoveDirectoryW(deep.c_str());
+    RemoveDirectoryW(folder.c_str());
 }
 
 // qor-sim.exe from beside this program, its stdout and stderr on one pipe.
@@ -401,9 +437,8 @@ TEST_F(PipeSimTest, OnlyARunningSimulatorOfThisUserIsThePort) {
     PipeSim sim(L"--port COM42");
     ASSERT_FALSE(sim.FirstLine().empty());
 
-    const qorplatform::SimPipe foreign =
-        qorplatform::OpenSimPipe(kPipePort, [](HANDLE) { return false; });
-    EXPECT_EQ(foreign.state, qorplatform::SimPipe::State::NotServed);
+    const qorcomm::SimPipe foreign = qorcomm::OpenSimPipe(kPipePort, [](HANDLE) { return false; });
+    EXPECT_EQ(foreign.state, qorcomm::SimPipe::State::NotServed);
     EXPECT_FALSE(foreign.handle.Valid());
     // Refused, it let the one instance go again.
     ASSERT_EQ(CROpenCom(kPipePort, 9600), QOR_OPENED);
