@@ -99,7 +99,8 @@ ParseOutcome ParseOptions(std::span<const std::string_view> args) {
             options.port = CanonicalPortName(value);
             if (!options.port)
                 return UsageError{"--port: " + Quoted(value) + " is not a port name COMn" +
-                                  " (n from 1 to 999999999, no leading zero)"};
+                                  " (n from 1 to " + std::string(qorplatform::kMaxComDigits, '9') +
+                                  ", no leading zero)"};
         } else if (name == "--device") {
             if (value.empty()) return UsageError{"--device needs a serial line's name"};
             options.device = std::string(value);
