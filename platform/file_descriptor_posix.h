@@ -26,6 +26,10 @@ public:
 
     int Get() const { return fd_; }
 
+    // Closes it now, for a caller that reports how the close went: false
+    // when close failed. Holds nothing afterwards either way.
+    bool Close() { return fd_ < 0 || ::close(std::exchange(fd_, -1)) == 0; }
+
 private:
     int fd_ = -1;
 };

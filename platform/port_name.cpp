@@ -3,10 +3,6 @@
 namespace qorplatform {
 namespace {
 
-// Keeps n comfortably inside an unsigned and a device path short; a longer
-// number names no port anyone has.
-constexpr std::size_t kMaxDigits = 9;
-
 char Upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
 
 }  // namespace
@@ -17,7 +13,7 @@ std::optional<unsigned> ComPortNumber(std::string_view name) {
         return std::nullopt;
     }
     const std::string_view digits = name.substr(3);
-    if (digits.size() > kMaxDigits || digits[0] == '0') return std::nullopt;
+    if (digits.size() > kMaxComDigits || digits[0] == '0') return std::nullopt;
     unsigned n = 0;
     for (char c : digits) {
         if (c < '0' || c > '9') return std::nullopt;

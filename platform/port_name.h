@@ -3,10 +3,15 @@
 #ifndef QORPLATFORM_PORT_NAME_H
 #define QORPLATFORM_PORT_NAME_H
 
+#include <cstddef>
 #include <optional>
 #include <string_view>
 
 namespace qorplatform {
+
+// The most digits n of a COMn name may have: keeps n comfortably inside an
+// unsigned and a device path short; a longer number names no port anyone has.
+inline constexpr std::size_t kMaxComDigits = 9;
 
 // n of a "COMn" name (COM1, com12; not COM0 or COM01); nothing for any
 // other name, which is then a path. Where each leads is the platform's

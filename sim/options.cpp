@@ -39,6 +39,14 @@ bool AllHexDigits(std::string_view text) {
 
 std::string Quoted(std::string_view text) { return "'" + std::string(text) + "'"; }
 
+// "0x" and all 40 bits in upper-case hex, as a card's ID is given.
+std::string CardIdText(std::uint64_t id) {
+    std::string text = "0x";
+    for (int shift = kCardIdBits - 4; shift >= 0; shift -= 4)
+        text += "0123456789ABCDEF"[(id >> shift) & 0xF];
+    return text;
+}
+
 }  // namespace
 
 std::optional<std::uint64_t> ParseCardId(std::string_view text) {
@@ -99,7 +107,8 @@ ParseOutcome ParseOptions(std::span<const std::string_view> args) {
             options.port = CanonicalPortName(value);
             if (!options.port)
                 return UsageError{"--port: " + Quoted(value) + " is not a port name COMn" +
-                                  " (n from 1 to 999999999, no leading zero)"};
+                                  " (n from 1 to " + std::string(qorplatform::kMaxComDigits, '9') +
+                                  ", no leading zero)"};
         } else if (name == "--device") {
             if (value.empty()) return UsageError{"--device needs a serial line's name"};
             options.device = std::string(value);
@@ -152,6 +161,8 @@ ParseOutcome ParseOptions(std::span<const std::string_view> args) {
 }
 
 std::string UsageText(const PlatformUsage& platform) {
+    // What leaving an option out gives is what the help says it gives.
+    const Options defaults;
     std::string text = "Usage: qor-sim [OPTION]...\n";
     text += platform.summary;
     text += "\n";
@@ -159,7 +170,9 @@ std::string UsageText(const PlatformUsage& platform) {
     text += R"(  --then PROGRAM     once the line is served, start PROGRAM (no arguments),
                      and end when it ends, with status 0
   --card HEX         the card's 40-bit ID in hex, 0x optional
-                     (default 0x00A1B2C3D4)
+                     (default )";
+    text += CardIdText(*defaults.reader.cardId);
+    text += R"()
   --no-card          answer that no card is in the field
   --fault KIND       inject a fault into answers:
                        silent   no answer at all
@@ -170,7 +183,9 @@ std::string UsageText(const PlatformUsage& platform) {
                      Give it several times to rotate the faulty answers
                      through the kinds in the order given.
   --fault-every N    only requests N, 2N, 3N, ... (counted from 1) are
-                     faulty; the others are answered normally (default 1)
+                     faulty; the others are answered normally (default )";
+    text += std::to_string(defaults.reader.faultEvery);
+    text += R"()
   -v, --verbose      log each request and its answer on stderr
   -h, --help         show this help and exit
       --version      show the version and exit

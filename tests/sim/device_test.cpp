@@ -147,6 +147,23 @@ TEST(SimDevice, RefusesALineTheLibraryHolds) {
     CRCloseCom();
 }
 
+// What the library never opens as its port is no line to serve: /dev/ptmx
+// would give qor-sim a new master whose other end nobody holds.
+TEST(SimDevice, RefusesTerminalsTheLibraryRefuses) {
+    for (const std::string device : {"/dev/ptmx", "/dev/tty"}) {
+        EXPECT_EQ(CROpenCom(device.c_str(), 9600), QOR_E_NOT_PORT) << device;
+        SimProcess sim({"--device", device});
+        if (sim.FirstLine().empty()) {
+            EXPECT_EQ(sim.WaitForExit(), 1) << device;
+            EXPECT_NE(sim.ErrorOutput().find(device + " is not a serial line: "), std::string::npos)
+                << sim.ErrorOutput();
+        } else {
+            ADD_FAILURE() << "qor-sim serves " << device;
+            sim.Stop();
+        }
+    }
+}
+
 TEST(SimDevice, GivesTheLineBackAsItFoundIt) {
     const ptypeer::Peer device;
     LeaveCooked(device.Path());

@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <iomanip>
-#include <sstream>
 #include <string>
 #include <variant>
 #include <vector>
@@ -18,21 +16,6 @@ Options Accepted(const std::vector<std::string_view>& args) {
     if (const auto* error = std::get_if<UsageError>(&outcome))
         ADD_FAILURE() << "refused: " << error->message;
     return std::holds_alternative<Options>(outcome) ? std::get<Options>(outcome) : Options{};
-}
-
-// What --help says an option defaults to is what leaving it out gives.
-TEST(Options, DefaultsAreTheOnesTheHelpStates) {
-    const Options options = Accepted({});
-    ASSERT_TRUE(options.reader.cardId);
-    std::ostringstream card;
-    card << "(default 0x" << std::hex << std::uppercase << std::setw(10) << std::setfill('0')
-         << *options.reader.cardId << ")";
-    const std::string help = UsageText();
-    for (const std::string& stated :
-         {card.str(), "(default " + std::to_string(options.baud) + ")",
-          "(default " + std::to_string(options.reader.faultEvery) + ")"}) {
-        EXPECT_NE(help.find(stated), std::string::npos) << stated;
-    }
 }
 
 TEST(Options, AcceptedForms) {
