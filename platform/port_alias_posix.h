@@ -1,5 +1,5 @@
 // Where a simulator's COMn aliases live and when one counts, on Linux: the
-// rule of qorcomm/PROTOCOL.md ("The port"), which the library follows to an
+// rule of platform/PORTS.md ("`COMn`"), which the library follows to an
 // alias and qor-sim makes one by.
 #ifndef QORPLATFORM_PORT_ALIAS_POSIX_H
 #define QORPLATFORM_PORT_ALIAS_POSIX_H

@@ -1,5 +1,5 @@
 // The port name a caller gives, and the device it leads to: the COMn rule of
-// qorcomm/PROTOCOL.md ("The port"), for the library and the simulator alike.
+// platform/PORTS.md ("`COMn`"), for the library and the simulator alike.
 #ifndef QORPLATFORM_PORT_NAME_H
 #define QORPLATFORM_PORT_NAME_H
 

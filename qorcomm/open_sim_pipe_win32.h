@@ -1,5 +1,5 @@
 // When the library trusts a simulator's pipe for COMn, and opens it: the
-// rule of qorcomm/PROTOCOL.md ("The port"), the counterpart of the Linux
+// rule of platform/PORTS.md ("`COMn`"), the counterpart of the Linux
 // alias. The names it looks for are the simulator's too
 // (platform/sim_pipe_win32.h).
 #ifndef QORCOMM_OPEN_SIM_PIPE_WIN32_H

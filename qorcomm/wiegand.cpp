@@ -25,8 +25,9 @@ enum class CheckKind {
     XorNibble,
 };
 
-// One row per card type, in card-type order; the rows are the card types of
-// PROTOCOL.md's "Wiegand formats" table.
+// One row per card type, in card-type order. This is the formats' one home:
+// the documents' lists of them are checked against it
+// (tests/docs/check_formats.py).
 struct Format {
     int bits;
     Span data;

@@ -11,7 +11,7 @@ const PlatformUsage& ThisPlatformUsage() {
                      /tmp/qorcomm-<uid>/ when XDG_RUNTIME_DIR is unset,
                      removed on exit; its path is the second line of the
                      output. When the library follows it: the COMn rule
-                     of qorcomm/PROTOCOL.md. A link left by a simulator
+                     of platform/PORTS.md. A link left by a simulator
                      that is gone is replaced; a port another simulator
                      serves, or any other file of that name, is refused.
   --device NAME      serve the serial line NAME (a terminal device: a port

@@ -9,7 +9,7 @@ const PlatformUsage& ThisPlatformUsage() {
         R"(  --port COMn        the port to serve: while this simulator runs, the
                      reader library of this user, in this session, opens
                      its pipe for COMn instead of the system's port; the
-                     COMn rule of qorcomm/PROTOCOL.md. Only this user may
+                     COMn rule of platform/PORTS.md. Only this user may
                      open the pipe; a port another simulator serves, or
                      another user holds, is refused.
   --device NAME      serve the serial line NAME instead (COMn, or a device
